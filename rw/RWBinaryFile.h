@@ -1,0 +1,106 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+// A binary file over the C library's buffered streams. Every scalar is stored
+// little-endian whatever the host's order; arrays are their elements in order,
+// without a count.
+class RWBinaryFile {
+public:
+  // With a mode, opens with that fopen mode; without, tries "rb+" and then "wb+".
+  // A failed open leaves the file without a handle, and every transfer then fails.
+  explicit RWBinaryFile(const char* name, const char* mode = nullptr);
+  ~RWBinaryFile();
+  RWBinaryFile(const RWBinaryFile&) = delete;
+  RWBinaryFile& operator=(const RWBinaryFile&) = delete;
+
+  static bool exists(const char* name);
+
+  bool isValid() const { return handle_ != nullptr; }
+  const char* name() const { return name_.c_str(); }
+  const char* mode() const { return mode_.c_str(); }
+  void close();
+
+  bool eof() const;
+  bool error() const;
+  bool flush();
+  bool seekTo(std::uint64_t offset);
+  bool seekToEnd();
+  std::uint64_t currentOffset() const;
+  bool isEmpty();
+  bool erase();
+
+  // Bytes between the current offset and the end of the file.
+  std::uint64_t bytesLeft();
+  // Whether `bytes` more bytes can be read. When not, the file is left at its end
+  // with its end-of-file flag set, as a read past the end would leave it, so that
+  // a count read from a file is never trusted beyond the bytes the file holds.
+  bool ensureAvailable(std::uint64_t bytes);
+  // The offset at which the first read came up short, or -1 when none did.
+  std::int64_t firstShortRead() const { return firstShortRead_; }
+
+  bool read(char& value) { return readScalar(value); }
+  bool read(std::int8_t& value) { return readScalar(value); }
+  bool read(std::uint8_t& value) { return readScalar(value); }
+  bool read(std::int16_t& value) { return readScalar(value); }
+  bool read(std::uint16_t& value) { return readScalar(value); }
+  bool read(std::int32_t& value) { return readScalar(value); }
+  bool read(std::uint32_t& value) { return readScalar(value); }
+  bool read(float& value) { return readScalar(value); }
+  bool read(double& value) { return readScalar(value); }
+
+  bool write(char value) { return writeScalar(value); }
+  bool write(std::int8_t value) { return writeScalar(value); }
+  bool write(std::uint8_t value) { return writeScalar(value); }
+  bool write(std::int16_t value) { return writeScalar(value); }
+  bool write(std::uint16_t value) { return writeScalar(value); }
+  bool write(std::int32_t value) { return writeScalar(value); }
+  bool write(std::uint32_t value) { return writeScalar(value); }
+  bool write(float value) { return writeScalar(value); }
+  bool write(double value) { return writeScalar(value); }
+
+  bool read(char* values, std::size_t n) { return readArray(values, n); }
+  bool read(std::uint8_t* values, std::size_t n) { return readArray(values, n); }
+  bool read(std::int16_t* values, std::size_t n) { return readArray(values, n); }
+  bool read(std::uint16_t* values, std::size_t n) { return readArray(values, n); }
+  bool read(std::int32_t* values, std::size_t n) { return readArray(values, n); }
+  bool read(std::uint32_t* values, std::size_t n) { return readArray(values, n); }
+  bool read(float* values, std::size_t n) { return readArray(values, n); }
+  bool read(double* values, std::size_t n) { return readArray(values, n); }
+
+  bool write(const char* values, std::size_t n) { return writeArray(values, n); }
+  bool write(const std::uint8_t* values, std::size_t n) { return writeArray(values, n); }
+  bool write(const std::int16_t* values, std::size_t n) { return writeArray(values, n); }
+  bool write(const std::uint16_t* values, std::size_t n) { return writeArray(values, n); }
+  bool write(const std::int32_t* values, std::size_t n) { return writeArray(values, n); }
+  bool write(const std::uint32_t* values, std::size_t n) { return writeArray(values, n); }
+  bool write(const float* values, std::size_t n) { return writeArray(values, n); }
+  bool write(const double* values, std::size_t n) { return writeArray(values, n); }
+
+  // Reads bytes up to a NUL or the end of the file; always true.
+  bool readText(std::string& text);
+  // Writes the text and its NUL.
+  bool writeText(const char* text);
+
+private:
+  bool readBytes(void* bytes, std::size_t size);
+  bool writeBytes(const void* bytes, std::size_t size);
+
+  template <class T>
+  bool readScalar(T& value);
+  template <class T>
+  bool writeScalar(T value);
+  template <class T>
+  bool readArray(T* values, std::size_t n);
+  template <class T>
+  bool writeArray(const T* values, std::size_t n);
+
+  std::string name_;
+  std::string mode_;
+  std::FILE* handle_ = nullptr;
+  std::int64_t firstShortRead_ = -1;
+  std::int64_t knownSize_ = -1;  // measured once while nothing is written
+};

@@ -1,0 +1,65 @@
+#include "RWCollection.h"
+
+#include "RWBinaryFile.h"
+#include "RWIdentitySet.h"
+#include "RWObjectProtocol.h"
+
+RWClassID CollectionBase::classId() const { return id; }
+
+std::uint32_t CollectionBase::storeSize() const {
+  std::uint32_t size = 4;
+  apply([](RWCollectable* element, void* total) {
+    *static_cast<std::uint32_t*>(total) += recursiveStoreSize(element);
+  }, &size);
+  return size;
+}
+
+void CollectionBase::saveFields(RWBinaryFile& file) const {
+  file.write(static_cast<std::uint32_t>(entryCount()));
+  struct Writer {
+    RWBinaryFile& file;
+    bool failed;
+  } writer{file, false};
+  apply([](RWCollectable* element, void* state) {
+    auto& w = *static_cast<Writer*>(state);
+    if (w.failed) return;
+    writeObject(w.file, element);
+    w.failed = w.file.error();
+  }, &writer);
+}
+
+void CollectionBase::restoreFields(RWBinaryFile& file) {
+  clear();
+  std::uint32_t count = 0;
+  if (!file.read(count)) return;
+  for (std::uint32_t i = 0; i < count; ++i) {
+    RWCollectable* element = nullptr;
+    try {
+      readObject(file, &element);
+    } catch (...) {
+      if (element) insert(element);
+      throw;
+    }
+    const bool fileEnded = file.eof() || file.error();
+    if (element || (acceptsNil() && !fileEnded)) insert(element);
+    if (fileEnded) return;
+  }
+}
+
+void CollectionBase::clearAndDestroy() { destroyDistinctElements(); }
+
+void CollectionBase::destroyDistinctElements() {
+  const std::size_t buckets = entryCount() / 4;
+  RWIdentitySet distinct(buckets ? buckets : 2);
+  apply([](RWCollectable* element, void* set) { static_cast<RWIdentitySet*>(set)->insert(element); },
+        &distinct);
+  distinct.apply([](RWCollectable* element, void*) { delete element; }, nullptr);
+  distinct.clear();
+  clear();
+}
+
+bool CollectionBase::contains(const RWCollectable* item) const { return find(item) != nullptr; }
+
+bool CollectionBase::isEmpty() const { return entryCount() == 0; }
+
+void CollectionBase::removeAndDestroy(const RWCollectable* item) { delete remove(item); }

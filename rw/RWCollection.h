@@ -1,0 +1,61 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "RWCollectable.h"
+#include "RWDefs.h"
+
+using RWapplyCollectable = void (*)(RWCollectable* element, void* userValue);
+
+// Process-wide sizes of the collections.
+inline constexpr std::uint32_t defaultCapacity = 64;
+inline constexpr std::uint32_t resizeIncrement = 64;
+inline constexpr std::uint32_t defaultBuckets = 64;
+
+// Abstract base of every collection of collectable pointers. Collections never
+// copy or own their elements unless told to destroy them. The file form of every
+// collection is its element count followed by one object record per element.
+class CollectionBase : public RWCollectable {
+public:
+  static constexpr RWClassID id = 0x801D;
+
+  RWClassID classId() const override;
+  std::uint32_t storeSize() const override;
+  void restoreFields(RWBinaryFile& file) override;
+  void saveFields(RWBinaryFile& file) const override;
+  using RWCollectable::restoreFields;
+  using RWCollectable::saveFields;
+
+  virtual void apply(RWapplyCollectable function, void* userValue) const = 0;
+  virtual void clear() = 0;
+  virtual void clearAndDestroy();
+  virtual bool contains(const RWCollectable* item) const;
+  virtual std::size_t entryCount() const = 0;
+  virtual RWCollectable* find(const RWCollectable* item) const = 0;
+  virtual RWCollectable* insert(RWCollectable* item) = 0;
+  virtual bool isEmpty() const;
+  virtual std::size_t occurrencesOf(const RWCollectable* item) const = 0;
+  virtual RWCollectable* remove(const RWCollectable* item) = 0;
+  virtual void removeAndDestroy(const RWCollectable* item);
+
+protected:
+  // Whether a nil element read from a file may be inserted into this collection.
+  virtual bool acceptsNil() const { return true; }
+  // Destroys every element once, however often it occurs, then clears.
+  void destroyDistinctElements();
+};
+
+// Abstract base of the indexed collections.
+class SequenceBase : public CollectionBase {
+public:
+  virtual RWCollectable* append(RWCollectable* item) = 0;
+  virtual RWCollectable* elementAt(std::size_t index) const = 0;
+  virtual RWCollectable*& elementRefAt(std::size_t index) = 0;
+  virtual RWCollectable* first() const = 0;
+  virtual std::size_t indexOf(const RWCollectable* item) const = 0;
+  virtual RWCollectable* insertAt(std::size_t index, RWCollectable* item) = 0;
+  virtual RWCollectable* last() const = 0;
+  virtual RWCollectable* prepend(RWCollectable* item) = 0;
+  virtual RWCollectable* insertAfter(std::size_t index, RWCollectable* item) = 0;
+};

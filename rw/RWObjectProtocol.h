@@ -1,0 +1,84 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "RWCollectable.h"
+#include "RWFactory.h"
+
+class RWBinaryFile;
+
+// The object protocol of scene files. The outermost write or read of a thread
+// starts with the magic number 0x8888; every object reachable from the outermost
+// one is written once and referred to by number afterwards, nil being number 0.
+inline constexpr std::uint32_t fileMagic = 0x8888;
+inline constexpr std::uint16_t referenceMarker = 0xFFFF;
+inline constexpr std::uint16_t newStringIdMarker = 0x888F;
+inline constexpr std::uint16_t knownStringIdMarker = 0x888E;
+inline constexpr RWClassID firstStringIdClass = 0x9000;
+inline constexpr RWClassID lastStringIdClass = 0xF000;
+// How deeply object records may nest inside one another before reading refuses.
+inline constexpr unsigned maxNestingDepth = 400;
+
+// The plain collectable that stands for nil in files.
+RWCollectable* nilObject();
+
+void writeObject(RWBinaryFile& file, const RWCollectable* object);
+// Reads one object record. With an existing object, a new-object record is read
+// into that object instead of a created one. Gives nil at the end of the file.
+RWCollectable* readObject(RWBinaryFile& file, RWCollectable* existing = nullptr);
+// The bytes writeObject would take for the object.
+std::uint32_t recursiveStoreSize(const RWCollectable* object);
+
+namespace RWObjectProtocolDetail {
+using ClassCheck = bool (*)(const RWCollectable* object);
+void readObjectChecked(RWBinaryFile& file, RWCollectable*& pointer, ClassCheck accepts,
+                       RWClassID expected);
+}  // namespace RWObjectProtocolDetail
+
+// Reads one object record into the pointer field that `field` points at, always
+// creating a new object for a new-object record; the field's previous value is
+// only checked against a reference. An object of a class other than T raises
+// RWInternalErr [TYPE] rather than being handed to the field. When an error
+// propagates, the field still receives the object created so far.
+template <class T>
+void readObject(RWBinaryFile& file, T** field) {
+  RWCollectable* object = *field;
+  try {
+    RWObjectProtocolDetail::readObjectChecked(
+        file, object,
+        [](const RWCollectable* candidate) { return dynamic_cast<const T*>(candidate) != nullptr; },
+        T::id);
+  } catch (...) {
+    *field = static_cast<T*>(object);
+    throw;
+  }
+  *field = static_cast<T*>(object);
+}
+
+// While alive, records every object that the reads of its thread enter in their
+// reference tables, with its persistence number, so that a reader can list the
+// objects of a file and release them, also after an error.
+class RWReadLog {
+public:
+  struct Entry {
+    std::uint32_t number;
+    RWCollectable* object;
+    bool created;  // false for an existing object that a record was read into
+  };
+
+  RWReadLog();
+  ~RWReadLog();
+  RWReadLog(const RWReadLog&) = delete;
+  RWReadLog& operator=(const RWReadLog&) = delete;
+
+  const std::vector<Entry>& entries() const { return entries_; }
+  // Destroys every created object once and forgets them all.
+  void destroyCreated();
+
+  static void record(std::uint32_t number, RWCollectable* object, bool created);
+
+private:
+  std::vector<Entry> entries_;
+  RWReadLog* previous_;
+};

@@ -1,0 +1,24 @@
+#include "RWSet.h"
+
+#include "RWFactory.h"
+
+RWCollectable* RWSet::newInstance() const { return new RWSet; }
+
+RWCollectable* RWSet::clone() const { return new RWSet(*this); }
+
+RWClassID RWSet::classId() const { return id; }
+
+void RWSet::clearAndDestroy() {
+  apply([](RWCollectable* element, void*) { delete element; }, nullptr);
+  clear();
+}
+
+RWCollectable* RWSet::insert(RWCollectable* item) {
+  RWCollectable* present = nullptr;
+  if (findMatch(item, present)) return present;
+  return insertNew(item);
+}
+
+namespace {
+const RWClassRegistration registration{createDefault<RWSet>, RWSet::id, "RWSet"};
+}  // namespace
