@@ -22,11 +22,11 @@ std::span<const MessageRecord> table() {
 
 }  // namespace RWMessages
 
-std::string formatMessage(const MessageRecord& record, ...) {
+std::string formatMessageText(const char* format, ...) {
   char buffer[496];
   va_list values;
-  va_start(values, record);
-  const int written = std::vsnprintf(buffer, sizeof buffer, record.format, values);
+  va_start(values, format);
+  const int written = std::vsnprintf(buffer, sizeof buffer, format, values);
   va_end(values);
   if (written < 0) buffer[0] = '\0';
   return buffer;

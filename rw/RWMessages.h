@@ -89,8 +89,14 @@ std::span<const MessageRecord> table();
 
 }  // namespace RWMessages
 
-// Formats the record's text with printf rules into at most 495 characters.
-std::string formatMessage(const MessageRecord& record, ...);
+// Formats a printf format with its values into at most 495 characters.
+std::string formatMessageText(const char* format, ...);
+
+// Formats the record's text with the values by printf rules, cut at 495 characters.
+template <class... Values>
+std::string formatMessage(const MessageRecord& record, Values... values) {
+  return formatMessageText(record.format, values...);
+}
 
 // Formats a message and throws it as an exception of class Error.
 template <class Error, class... Values>

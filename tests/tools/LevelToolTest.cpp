@@ -1,0 +1,125 @@
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "LevelCommands.h"
+#include "RWBinaryFile.h"
+#include "RWObjectProtocol.h"
+#include "RWOrdered.h"
+#include "TempFile.h"
+
+namespace {
+
+struct ToolRun {
+  int status;
+  std::string out;
+  std::string err;
+};
+
+ToolRun levelTool(const std::vector<std::string>& arguments) {
+  std::ostringstream out, err;
+  const int status = runLevelTool(arguments, out, err);
+  return {status, out.str(), err.str()};
+}
+
+// Two lists sharing one plain collectable: the protocol's small worked example.
+void writeSharedLists(const TempFile& path) {
+  RWCollectable shared;
+  RWOrdered first, second, top;
+  first.insert(&shared);
+  second.insert(&shared);
+  top.insert(&first);
+  top.insert(&second);
+  top.insert(nullptr);
+  RWBinaryFile file(path.c_str(), "wb");
+  writeObject(file, &top);
+}
+
+}  // namespace
+
+TEST(LevelToolCheck, ReportsBadMagicNumber) {
+  TempFile path("magic");
+  path.write({0x01, 0x00, 0x00, 0x00, 0x28, 0x80});
+  const ToolRun run = levelTool({"check", path.c_str()});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.out, "[MAGIC] Bad magic number: 1 (should be 34952)\n");
+}
+
+TEST(LevelToolCheck, SoundFileIsOk) {
+  TempFile path("sound");
+  writeSharedLists(path);
+  const ToolRun run = levelTool({"check", path.c_str()});
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.out, "ok\n");
+}
+
+TEST(LevelToolCheck, FileEndingEarlyIsAProblemWithItsOffset) {
+  TempFile path("short");
+  writeSharedLists(path);
+  std::vector<unsigned char> bytes = path.bytes();
+  bytes.resize(bytes.size() - 3);  // cuts the last reference's number short
+  path.write(bytes);
+  const ToolRun run = levelTool({"check", path.c_str()});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.out.find("ends early"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("offset " + std::to_string(bytes.size() - 1)), std::string::npos)
+      << run.out;
+}
+
+TEST(LevelToolCheck, HugeCountInTinyFileEndsEarly) {
+  TempFile path("count");
+  path.write({0x88, 0x88, 0, 0, 0x28, 0x80, 0xF0, 0xFF, 0xFF, 0xFF, 0x07, 0x80});
+  const ToolRun run = levelTool({"check", path.c_str()});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.out.find("ends early"), std::string::npos) << run.out;
+}
+
+TEST(LevelToolCheck, MissingFileAndEmptyFile) {
+  EXPECT_EQ(levelTool({"check", "/nonexistent/zirrow.scene"}).out,
+            "[OPERR] Could not open file /nonexistent/zirrow.scene\n");
+  TempFile path("empty");
+  path.write({});
+  const ToolRun run = levelTool({"check", path.c_str()});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.out.find("offset 0"), std::string::npos) << run.out;
+}
+
+TEST(LevelToolDump, PrintsEveryObjectOnceWithReferencesAsNumbers) {
+  TempFile path("dump");
+  writeSharedLists(path);
+  const ToolRun text = levelTool({"dump", path.c_str()});
+  EXPECT_EQ(text.status, 0);
+  EXPECT_EQ(text.out,
+            "#1 RWOrdered (0x8028)\n  count: 3\n  elements: [#2, #4, null]\n"
+            "#2 RWOrdered (0x8028)\n  count: 1\n  elements: [#3]\n"
+            "#3 RWCollectable (0x8007)\n"
+            "#4 RWOrdered (0x8028)\n  count: 1\n  elements: [#3]\n");
+
+  const ToolRun json = levelTool({"dump", "--json", path.c_str()});
+  EXPECT_EQ(json.status, 0);
+  EXPECT_NE(json.out.find("{\"number\": 1, \"class\": \"RWOrdered\", \"classId\": 32808, "
+                          "\"fields\": {\"count\": 3, \"elements\": [2, 4, null]}}"),
+            std::string::npos)
+      << json.out;
+  EXPECT_NE(json.out.find("{\"number\": 3, \"class\": \"RWCollectable\""), std::string::npos);
+}
+
+TEST(LevelToolDump, ShowsWhatWasReadBeforeAnError) {
+  TempFile path("unknown");
+  // A list whose second element has a class identifier nobody registered.
+  path.write({0x88, 0x88, 0, 0, 0x28, 0x80, 2, 0, 0, 0, 0x07, 0x80, 0x34, 0x12});
+  const ToolRun run = levelTool({"dump", path.c_str()});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.out.find("#2 RWCollectable"), std::string::npos) << run.out;
+  EXPECT_EQ(run.err,
+            "[NOCREATE] RWFactory: no create function for class with ID 4660 (0x1234)\n");
+}
+
+TEST(LevelToolUsage, UnknownCommandsAreUsageErrors) {
+  EXPECT_EQ(levelTool({}).status, 2);
+  EXPECT_EQ(levelTool({"dump"}).status, 2);
+  EXPECT_EQ(levelTool({"frobnicate", "x"}).status, 2);
+  EXPECT_NE(levelTool({"check"}).err.find("usage:"), std::string::npos);
+}
