@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "RWFactory.h"
+#include "RWObjectProtocol.h"
 
 RWCollectable* RWCollectable::newInstance() const { return new RWCollectable; }
 
@@ -10,7 +11,7 @@ RWCollectable* RWCollectable::clone() const { return new RWCollectable(*this); }
 
 RWClassID RWCollectable::classId() const { return id; }
 
-RWCollectable::~RWCollectable() = default;
+RWCollectable::~RWCollectable() { RWReadLog::forget(this); }
 
 std::uint32_t RWCollectable::storeSize() const { return 0; }
 

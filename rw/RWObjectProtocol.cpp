@@ -342,16 +342,31 @@ RWReadLog::RWReadLog() : previous_(activeReadLog) { activeReadLog = this; }
 RWReadLog::~RWReadLog() { activeReadLog = previous_; }
 
 void RWReadLog::record(std::uint32_t number, RWCollectable* object, bool created) {
-  if (activeReadLog) activeReadLog->entries_.push_back({number, object, created});
+  if (!activeReadLog) return;
+  activeReadLog->live_[object] = activeReadLog->entries_.size();
+  activeReadLog->entries_.push_back({number, object, created});
+}
+
+void RWReadLog::forget(const RWCollectable* object) {
+  if (activeReadLog) activeReadLog->live_.erase(object);
+}
+
+std::vector<RWReadLog::Entry> RWReadLog::entries() const {
+  std::vector<Entry> alive;
+  for (std::size_t i = 0; i < entries_.size(); ++i) {
+    const auto found = live_.find(entries_[i].object);
+    if (found != live_.end() && found->second == i) alive.push_back(entries_[i]);
+  }
+  return alive;
 }
 
 void RWReadLog::destroyCreated() {
-  std::vector<RWCollectable*> created;
-  for (const Entry& entry : entries_) {
-    if (entry.created) created.push_back(entry.object);
+  RWReadLog* const outer = activeReadLog;
+  activeReadLog = this;  // so that every destruction below is forgotten here
+  for (const Entry& entry : entries()) {
+    if (entry.created && live_.count(entry.object)) delete entry.object;
   }
-  std::sort(created.begin(), created.end());
-  created.erase(std::unique(created.begin(), created.end()), created.end());
-  for (RWCollectable* object : created) delete object;
+  activeReadLog = outer;
   entries_.clear();
+  live_.clear();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <unordered_map>
 #include <vector>
 
 #include "RWCollectable.h"
@@ -58,7 +59,8 @@ void readObject(RWBinaryFile& file, T** field) {
 
 // While alive, records every object that the reads of its thread enter in their
 // reference tables, with its persistence number, so that a reader can list the
-// objects of a file and release them, also after an error.
+// objects of a file and release them, also after an error. An object destroyed
+// while the log is alive (by an owner, or by a reader replacing it) leaves the log.
 class RWReadLog {
 public:
   struct Entry {
@@ -72,13 +74,17 @@ public:
   RWReadLog(const RWReadLog&) = delete;
   RWReadLog& operator=(const RWReadLog&) = delete;
 
-  const std::vector<Entry>& entries() const { return entries_; }
-  // Destroys every created object once and forgets them all.
+  // The logged objects that still exist, in the order they were read.
+  std::vector<Entry> entries() const;
+  // Destroys every created object that still exists, once, and forgets them all.
+  // An owner destroyed first takes its owned objects with it; they are skipped.
   void destroyCreated();
 
   static void record(std::uint32_t number, RWCollectable* object, bool created);
+  static void forget(const RWCollectable* object);
 
 private:
   std::vector<Entry> entries_;
+  std::unordered_map<const RWCollectable*, std::size_t> live_;  // index into entries_
   RWReadLog* previous_;
 };

@@ -32,7 +32,9 @@ void TextFieldWriter::beginObject(std::uint32_t number, std::string_view classNa
   out() << '#' << number << ' ' << className << " (" << hexId(id) << ")\n";
 }
 
-void TextFieldWriter::label(std::string_view name) { out() << "  " << name << ": "; }
+void TextFieldWriter::label(std::string_view name) {
+  out() << "  " << name << ": ";
+}
 
 void TextFieldWriter::integer(std::string_view name, long long value) {
   label(name);
@@ -84,9 +86,13 @@ void TextFieldWriter::references(std::string_view name,
 
 // ---- JSON ------------------------------------------------------------------
 
-void JsonFieldWriter::beginFile() { out() << "{\"objects\": ["; }
+void JsonFieldWriter::beginFile() {
+  out() << "{\"objects\": [";
+}
 
-void JsonFieldWriter::endFile() { out() << (firstObject_ ? "]}\n" : "\n]}\n"); }
+void JsonFieldWriter::endFile() {
+  out() << (firstObject_ ? "]}\n" : "\n]}\n");
+}
 
 void JsonFieldWriter::beginObject(std::uint32_t number, std::string_view className, RWClassID id) {
   out() << (firstObject_ ? "\n" : ",\n") << "{\"number\": " << number << ", \"class\": ";
@@ -96,7 +102,9 @@ void JsonFieldWriter::beginObject(std::uint32_t number, std::string_view classNa
   firstField_ = true;
 }
 
-void JsonFieldWriter::endObject() { out() << "}}"; }
+void JsonFieldWriter::endObject() {
+  out() << "}}";
+}
 
 void JsonFieldWriter::key(std::string_view name) {
   out() << (firstField_ ? "" : ", ");

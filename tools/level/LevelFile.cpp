@@ -20,9 +20,13 @@ std::uint64_t sizeOf(RWBinaryFile& file) {
 
 }  // namespace
 
-LevelFile::LevelFile(const std::string& path) { read(path); }
+LevelFile::LevelFile(const std::string& path) {
+  read(path);
+}
 
-LevelFile::~LevelFile() { log_.destroyCreated(); }
+LevelFile::~LevelFile() {
+  log_.destroyCreated();
+}
 
 void LevelFile::read(const std::string& path) {
   RWBinaryFile file(path.c_str(), "rb");

@@ -20,7 +20,7 @@ public:
   // The top-level object, or nil.
   const RWCollectable* top() const { return top_; }
   // Every object read, in the order of its persistence number.
-  const std::vector<RWReadLog::Entry>& objects() const { return log_.entries(); }
+  std::vector<RWReadLog::Entry> objects() const { return log_.entries(); }
   bool ok() const { return problem_.empty(); }
   // The error's message, or a description of where the file ends early.
   const std::string& problem() const { return problem_; }
