@@ -1,9 +1,9 @@
 // Reads arbitrary bytes as a scene file, the way zirrow-level check does.
+#include <unistd.h>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <string>
-#include <unistd.h>
 
 #include "LevelFile.h"
 

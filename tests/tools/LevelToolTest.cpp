@@ -113,8 +113,7 @@ TEST(LevelToolDump, ShowsWhatWasReadBeforeAnError) {
   const ToolRun run = levelTool({"dump", path.c_str()});
   EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.out.find("#2 RWCollectable"), std::string::npos) << run.out;
-  EXPECT_EQ(run.err,
-            "[NOCREATE] RWFactory: no create function for class with ID 4660 (0x1234)\n");
+  EXPECT_EQ(run.err, "[NOCREATE] RWFactory: no create function for class with ID 4660 (0x1234)\n");
 }
 
 TEST(LevelToolUsage, UnknownCommandsAreUsageErrors) {
