@@ -40,7 +40,9 @@ RWBinaryFile::RWBinaryFile(const char* name, const char* mode) : name_(name ? na
   }
 }
 
-RWBinaryFile::~RWBinaryFile() { close(); }
+RWBinaryFile::~RWBinaryFile() {
+  close();
+}
 
 void RWBinaryFile::close() {
   if (handle_) std::fclose(handle_);
@@ -52,18 +54,26 @@ bool RWBinaryFile::exists(const char* name) {
   return name && std::filesystem::exists(name, error);
 }
 
-bool RWBinaryFile::eof() const { return handle_ && std::feof(handle_); }
+bool RWBinaryFile::eof() const {
+  return handle_ && std::feof(handle_);
+}
 
-bool RWBinaryFile::error() const { return handle_ && std::ferror(handle_); }
+bool RWBinaryFile::error() const {
+  return handle_ && std::ferror(handle_);
+}
 
-bool RWBinaryFile::flush() { return handle_ && std::fflush(handle_) == 0; }
+bool RWBinaryFile::flush() {
+  return handle_ && std::fflush(handle_) == 0;
+}
 
 bool RWBinaryFile::seekTo(std::uint64_t offset) {
   return handle_ && offset <= static_cast<std::uint64_t>(INT64_MAX) &&
          std::fseek(handle_, static_cast<long>(offset), SEEK_SET) == 0;
 }
 
-bool RWBinaryFile::seekToEnd() { return handle_ && std::fseek(handle_, 0, SEEK_END) == 0; }
+bool RWBinaryFile::seekToEnd() {
+  return handle_ && std::fseek(handle_, 0, SEEK_END) == 0;
+}
 
 std::uint64_t RWBinaryFile::currentOffset() const {
   if (!handle_) return 0;

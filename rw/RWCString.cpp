@@ -29,10 +29,16 @@ std::size_t initialCapacityValue = 15;
 std::size_t resizeIncrementValue = 16;
 std::size_t maxWasteValue = 15;
 
-unsigned rotateLeft5(unsigned h) { return std::rotl(h, 5); }
+unsigned rotateLeft5(unsigned h) {
+  return std::rotl(h, 5);
+}
 
-int lower(char c) { return std::tolower(static_cast<unsigned char>(c)); }
-int upper(char c) { return std::toupper(static_cast<unsigned char>(c)); }
+int lower(char c) {
+  return std::tolower(static_cast<unsigned char>(c));
+}
+int upper(char c) {
+  return std::toupper(static_cast<unsigned char>(c));
+}
 
 [[noreturn]] void raiseIndexError(std::size_t position, std::size_t length) {
   if (position == RW_NPOS) rwRaise<RWBoundsErr>(RWMessages::nposIndex);
@@ -40,7 +46,9 @@ int upper(char c) { return std::toupper(static_cast<unsigned char>(c)); }
                        static_cast<unsigned>(length));
 }
 
-int sign(int value) { return (value > 0) - (value < 0); }
+int sign(int value) {
+  return (value > 0) - (value < 0);
+}
 
 }  // namespace
 
@@ -59,8 +67,8 @@ RWCString::StringRep* RWCString::nullRep() {
 
 RWCString::StringRep* RWCString::allocate(std::size_t capacity, std::size_t length) {
   void* memory = ::operator new(sizeof(StringRep) + capacity + 1);
-  auto* rep = new (memory) StringRep{{0}, static_cast<std::uint32_t>(capacity),
-                                     static_cast<std::uint32_t>(length)};
+  auto* rep = new (memory)
+      StringRep{{0}, static_cast<std::uint32_t>(capacity), static_cast<std::uint32_t>(length)};
   rep->characters()[length] = '\0';
   return rep;
 }
@@ -77,7 +85,9 @@ void RWCString::releaseReference(StringRep* rep) {
   }
 }
 
-RWCString::StringRep* RWCString::rep() const { return reinterpret_cast<StringRep*>(data_) - 1; }
+RWCString::StringRep* RWCString::rep() const {
+  return reinterpret_cast<StringRep*>(data_) - 1;
+}
 
 RWCString::RWCString(StringRep* rep) : data_(rep->characters()) {}
 
@@ -97,8 +107,8 @@ void RWCString::makePrivate() {
 
 std::size_t RWCString::grownCapacity(std::size_t n) {
   if (n <= initialCapacityValue) return initialCapacityValue;
-  const std::size_t steps = (n - initialCapacityValue + resizeIncrementValue - 1) /
-                            resizeIncrementValue;
+  const std::size_t steps =
+      (n - initialCapacityValue + resizeIncrementValue - 1) / resizeIncrementValue;
   return initialCapacityValue + resizeIncrementValue * steps;
 }
 
@@ -110,7 +120,9 @@ std::size_t RWCString::resizeIncrement(std::size_t increment) {
   return std::exchange(resizeIncrementValue, std::max<std::size_t>(increment, 1));
 }
 
-std::size_t RWCString::maxWaste(std::size_t waste) { return std::exchange(maxWasteValue, waste); }
+std::size_t RWCString::maxWaste(std::size_t waste) {
+  return std::exchange(maxWasteValue, waste);
+}
 
 // ---- construction ---------------------------------------------------------
 
@@ -128,13 +140,17 @@ RWCString::RWCString(const SubString& view)
   if (view.length()) std::memcpy(data_, view.data(), view.length());
 }
 
-RWCString::RWCString(const RWCString& other) : data_(other.data_) { addReference(rep()); }
+RWCString::RWCString(const RWCString& other) : data_(other.data_) {
+  addReference(rep());
+}
 
 RWCString::RWCString(RWCString&& other) noexcept : data_(other.data_) {
   other.data_ = nullRep()->characters();
 }
 
-RWCString::~RWCString() { releaseReference(rep()); }
+RWCString::~RWCString() {
+  releaseReference(rep());
+}
 
 RWCString& RWCString::operator=(const RWCString& other) {
   if (other.rep() != rep()) {
@@ -164,9 +180,13 @@ RWCString& RWCString::operator=(const char* text) {
 
 // ---- access ---------------------------------------------------------------
 
-std::size_t RWCString::length() const { return rep()->length; }
+std::size_t RWCString::length() const {
+  return rep()->length;
+}
 
-std::size_t RWCString::capacity() const { return rep()->capacity; }
+std::size_t RWCString::capacity() const {
+  return rep()->capacity;
+}
 
 char RWCString::operator[](std::size_t position) const {
   if (position >= length()) raiseIndexError(position, length());
@@ -189,7 +209,9 @@ std::size_t RWCString::find(const char* pattern, std::size_t patternLength, std:
                             caseCompare mode) const {
   const std::size_t size = length();
   if (start > size || patternLength > size - start) return RW_NPOS;
-  const auto same = [mode](char a, char b) { return mode == exact ? a == b : lower(a) == lower(b); };
+  const auto same = [mode](char a, char b) {
+    return mode == exact ? a == b : lower(a) == lower(b);
+  };
   for (std::size_t at = start; at + patternLength <= size; ++at) {
     std::size_t matched = 0;
     while (matched < patternLength && same(data_[at + matched], pattern[matched])) ++matched;
@@ -268,7 +290,9 @@ RWCString& RWCString::append(const char* text, std::size_t textLength) {
   return replace(length(), 0, text, textLength);
 }
 
-RWCString& RWCString::append(const char* text) { return replace(length(), 0, text); }
+RWCString& RWCString::append(const char* text) {
+  return replace(length(), 0, text);
+}
 
 RWCString& RWCString::append(const RWCString& text) {
   return replace(length(), 0, text.data(), text.length());
@@ -283,7 +307,9 @@ RWCString& RWCString::prepend(const char* text, std::size_t textLength) {
   return replace(0, 0, text, textLength);
 }
 
-RWCString& RWCString::prepend(const char* text) { return replace(0, 0, text); }
+RWCString& RWCString::prepend(const char* text) {
+  return replace(0, 0, text);
+}
 
 RWCString& RWCString::remove(std::size_t position) {
   return replace(position, length() - std::min(position, length()), nullptr, 0);
@@ -381,13 +407,16 @@ int RWCString::compareTo(const RWCString& other, caseCompare mode) const {
   return compareCharacters(view(), other.view(), mode);
 }
 
-bool RWCString::operator==(const RWCString& other) const { return view() == other.view(); }
+bool RWCString::operator==(const RWCString& other) const {
+  return view() == other.view();
+}
 
 unsigned RWCString::hash(caseCompare mode) const {
   const std::size_t size = length();
   auto h = static_cast<unsigned>(size);
   if (mode == ignoreCase) {
-    for (std::size_t i = 0; i < size; ++i) h = static_cast<unsigned>(upper(data_[i])) ^ rotateLeft5(h);
+    for (std::size_t i = 0; i < size; ++i)
+      h = static_cast<unsigned>(upper(data_[i])) ^ rotateLeft5(h);
     return h;
   }
   const auto* bytes = reinterpret_cast<const unsigned char*>(data_);
@@ -400,7 +429,8 @@ unsigned RWCString::hash(caseCompare mode) const {
   if (i < size) {
     unsigned v = 0;
     for (; i < size; ++i) {
-      const auto signExtended = static_cast<unsigned>(static_cast<int>(static_cast<signed char>(data_[i])));
+      const auto signExtended =
+          static_cast<unsigned>(static_cast<int>(static_cast<signed char>(data_[i])));
       v = (v << 8) | signExtended;
     }
     h = v ^ rotateLeft5(h);

@@ -59,8 +59,7 @@ public:
   std::size_t find(const char* pattern, std::size_t patternLength, std::size_t start,
                    caseCompare mode) const;
   std::size_t find(const char* pattern, std::size_t start = 0, caseCompare mode = exact) const;
-  std::size_t find(const RWCString& pattern, std::size_t start = 0,
-                   caseCompare mode = exact) const;
+  std::size_t find(const RWCString& pattern, std::size_t start = 0, caseCompare mode = exact) const;
   std::size_t first(char c) const;
   std::size_t last(char c) const;
   std::size_t firstOf(const char* set) const;

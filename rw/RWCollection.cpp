@@ -4,13 +4,23 @@
 #include "RWIdentitySet.h"
 #include "RWObjectProtocol.h"
 
-RWClassID CollectionBase::classId() const { return id; }
+namespace {
+
+constexpr unsigned long maxNestedComparisons = 1ul << 16;
+thread_local unsigned comparisonDepth = 0;
+thread_local unsigned long comparisonsStarted = 0;
+
+}  // namespace
+
+RWClassID CollectionBase::classId() const {
+  return id;
+}
 
 std::uint32_t CollectionBase::storeSize() const {
   std::uint32_t size = 4;
-  apply([](RWCollectable* element, void* total) {
-    *static_cast<std::uint32_t*>(total) += recursiveStoreSize(element);
-  }, &size);
+  apply([](RWCollectable* element,
+           void* total) { *static_cast<std::uint32_t*>(total) += recursiveStoreSize(element); },
+        &size);
   return size;
 }
 
@@ -20,12 +30,14 @@ void CollectionBase::saveFields(RWBinaryFile& file) const {
     RWBinaryFile& file;
     bool failed;
   } writer{file, false};
-  apply([](RWCollectable* element, void* state) {
-    auto& w = *static_cast<Writer*>(state);
-    if (w.failed) return;
-    writeObject(w.file, element);
-    w.failed = w.file.error();
-  }, &writer);
+  apply(
+      [](RWCollectable* element, void* state) {
+        auto& w = *static_cast<Writer*>(state);
+        if (w.failed) return;
+        writeObject(w.file, element);
+        w.failed = w.file.error();
+      },
+      &writer);
 }
 
 void CollectionBase::restoreFields(RWBinaryFile& file) {
@@ -46,20 +58,39 @@ void CollectionBase::restoreFields(RWBinaryFile& file) {
   }
 }
 
-void CollectionBase::clearAndDestroy() { destroyDistinctElements(); }
+void CollectionBase::clearAndDestroy() {
+  destroyDistinctElements();
+}
 
 void CollectionBase::destroyDistinctElements() {
   const std::size_t buckets = entryCount() / 4;
   RWIdentitySet distinct(buckets ? buckets : 2);
-  apply([](RWCollectable* element, void* set) { static_cast<RWIdentitySet*>(set)->insert(element); },
-        &distinct);
+  apply(
+      [](RWCollectable* element, void* set) { static_cast<RWIdentitySet*>(set)->insert(element); },
+      &distinct);
+  distinct.remove(this);  // a collection that holds itself is emptied, not destroyed
   distinct.apply([](RWCollectable* element, void*) { delete element; }, nullptr);
   distinct.clear();
   clear();
 }
 
-bool CollectionBase::contains(const RWCollectable* item) const { return find(item) != nullptr; }
+bool CollectionBase::contains(const RWCollectable* item) const {
+  return find(item) != nullptr;
+}
 
-bool CollectionBase::isEmpty() const { return entryCount() == 0; }
+bool CollectionBase::isEmpty() const {
+  return entryCount() == 0;
+}
 
-void CollectionBase::removeAndDestroy(const RWCollectable* item) { delete remove(item); }
+void CollectionBase::removeAndDestroy(const RWCollectable* item) {
+  delete remove(item);
+}
+
+CollectionBase::ComparisonScope::ComparisonScope() {
+  if (comparisonDepth++ == 0) comparisonsStarted = 0;
+  allowed_ = comparisonDepth <= maxNestingDepth && ++comparisonsStarted <= maxNestedComparisons;
+}
+
+CollectionBase::ComparisonScope::~ComparisonScope() {
+  --comparisonDepth;
+}

@@ -44,6 +44,26 @@ protected:
   virtual bool acceptsNil() const { return true; }
   // Destroys every element once, however often it occurs, then clears.
   void destroyDistinctElements();
+
+  // Guards one element-wise comparison of two collections. Such comparisons nest
+  // when the elements are collections themselves; one nested deeper than
+  // maxNestingDepth, or started after the outermost comparison has started 65536
+  // others, holds the two collections unequal. Collections that hold themselves,
+  // or share other collections many times over, as a hostile file can make them,
+  // are so compared in bounded time and stack.
+  class ComparisonScope {
+  public:
+    ComparisonScope();
+    ~ComparisonScope();
+    ComparisonScope(const ComparisonScope&) = delete;
+    ComparisonScope& operator=(const ComparisonScope&) = delete;
+
+    // Whether the elements may be compared.
+    bool allowed() const { return allowed_; }
+
+  private:
+    bool allowed_;
+  };
 };
 
 // Abstract base of the indexed collections.

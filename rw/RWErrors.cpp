@@ -17,9 +17,12 @@ char* copyText(const char* text) {
 
 RWxmsg::RWxmsg(const char* text) : text_(copyText(text)), owned_(true) {}
 
-RWxmsg::RWxmsg(const char* text, bool owned) : text_(owned ? copyText(text) : text), owned_(owned) {}
+RWxmsg::RWxmsg(const char* text, bool owned)
+    : text_(owned ? copyText(text) : text), owned_(owned) {}
 
-RWxmsg::RWxmsg(const RWxmsg& other) : text_(nullptr), owned_(false) { copyFrom(other); }
+RWxmsg::RWxmsg(const RWxmsg& other) : text_(nullptr), owned_(false) {
+  copyFrom(other);
+}
 
 RWxmsg& RWxmsg::operator=(const RWxmsg& other) {
   if (this != &other) {
@@ -29,9 +32,13 @@ RWxmsg& RWxmsg::operator=(const RWxmsg& other) {
   return *this;
 }
 
-RWxmsg::~RWxmsg() { release(); }
+RWxmsg::~RWxmsg() {
+  release();
+}
 
-void RWxmsg::raise() const { throw RWxmsg(*this); }
+void RWxmsg::raise() const {
+  throw RWxmsg(*this);
+}
 
 void RWxmsg::copyFrom(const RWxmsg& other) {
   owned_ = other.owned_;

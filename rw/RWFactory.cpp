@@ -43,18 +43,26 @@ const FactoryEntry* lookup(const FactoryEntry& probe) {
 FactoryEntry::FactoryEntry(RWUserCreator create, RWClassID classId, const RWCString& stringId)
     : create_(create), registeredId_(classId), stringId_(stringId) {}
 
-RWClassID FactoryEntry::classId() const { return id; }
+RWClassID FactoryEntry::classId() const {
+  return id;
+}
 
-unsigned FactoryEntry::hashValue() const { return registeredId_; }
+unsigned FactoryEntry::hashValue() const {
+  return registeredId_;
+}
 
 bool FactoryEntry::equals(const RWCollectable* other) const {
   if (!other || other->classId() != id) return false;
   return static_cast<const FactoryEntry*>(other)->registeredId_ == registeredId_;
 }
 
-RWClassID FactoryNameEntry::classId() const { return id; }
+RWClassID FactoryNameEntry::classId() const {
+  return id;
+}
 
-unsigned FactoryNameEntry::hashValue() const { return stringId().hash(); }
+unsigned FactoryNameEntry::hashValue() const {
+  return stringId().hash();
+}
 
 bool FactoryNameEntry::equals(const RWCollectable* other) const {
   if (!other || other->classId() != id) return false;
@@ -63,7 +71,9 @@ bool FactoryNameEntry::equals(const RWCollectable* other) const {
 
 RWFactory::RWFactory() : RWSet(defaultBuckets) {}
 
-RWFactory::~RWFactory() { clearAndDestroy(); }
+RWFactory::~RWFactory() {
+  clearAndDestroy();
+}
 
 void registerClass(RWUserCreator create, RWClassID classId, const RWCString& stringId) {
   std::lock_guard guard(factoryLock);
@@ -124,10 +134,11 @@ RWClassID classIdOf(const RWCString& stringId) {
   return entry ? entry->registeredId() : noClassId;
 }
 
-bool factoryExists() { return currentFactory() != nullptr; }
+bool factoryExists() {
+  return currentFactory() != nullptr;
+}
 
-RWClassRegistration::RWClassRegistration(RWUserCreator create, RWClassID classId,
-                                         const char* name)
+RWClassRegistration::RWClassRegistration(RWUserCreator create, RWClassID classId, const char* name)
     : classId_(classId), name_(name) {
   registerClass(create, classId, name);
 }

@@ -6,7 +6,9 @@
 
 RWHashTable::RWHashTable(std::size_t buckets) : buckets_(buckets ? buckets : 2) {}
 
-RWHashTable::RWHashTable(const RWHashTable& other) : CollectionBase(other) { copyBucketsOf(other); }
+RWHashTable::RWHashTable(const RWHashTable& other) : CollectionBase(other) {
+  copyBucketsOf(other);
+}
 
 RWHashTable& RWHashTable::operator=(const RWHashTable& other) {
   if (this != &other) copyBucketsOf(other);
@@ -26,25 +28,36 @@ void RWHashTable::copyBucketsOf(const RWHashTable& other) {
   count_ = other.count_;
 }
 
-RWCollectable* RWHashTable::newInstance() const { return new RWHashTable; }
+RWCollectable* RWHashTable::newInstance() const {
+  return new RWHashTable;
+}
 
-RWCollectable* RWHashTable::clone() const { return new RWHashTable(*this); }
+RWCollectable* RWHashTable::clone() const {
+  return new RWHashTable(*this);
+}
 
-RWClassID RWHashTable::classId() const { return id; }
+RWClassID RWHashTable::classId() const {
+  return id;
+}
 
 bool RWHashTable::equals(const RWCollectable* other) const {
+  if (other == this) return true;
   if (!other || other->classId() != classId()) return false;
   const auto* table = dynamic_cast<const RWHashTable*>(other);
   if (!table || table->count_ != count_) return false;
+  const ComparisonScope scope;
+  if (!scope.allowed()) return false;
   struct Check {
     const RWHashTable& mine;
     const RWHashTable& theirs;
     bool holds;
   } check{*this, *table, true};
-  apply([](RWCollectable* element, void* state) {
-    auto& c = *static_cast<Check*>(state);
-    if (c.holds) c.holds = c.theirs.occurrencesOf(element) >= c.mine.occurrencesOf(element);
-  }, &check);
+  apply(
+      [](RWCollectable* element, void* state) {
+        auto& c = *static_cast<Check*>(state);
+        if (c.holds) c.holds = c.theirs.occurrencesOf(element) >= c.mine.occurrencesOf(element);
+      },
+      &check);
   return check.holds;
 }
 
@@ -85,7 +98,9 @@ RWCollectable* RWHashTable::find(const RWCollectable* item) const {
   return match;
 }
 
-RWCollectable* RWHashTable::insert(RWCollectable* item) { return insertNew(item); }
+RWCollectable* RWHashTable::insert(RWCollectable* item) {
+  return insertNew(item);
+}
 
 RWCollectable* RWHashTable::insertNew(RWCollectable* item) {
   if (!admits(item)) return nullptr;
@@ -105,10 +120,12 @@ std::size_t RWHashTable::occurrencesOf(const RWCollectable* item) const {
     const RWCollectable* item;
     std::size_t occurrences;
   } count{*this, item, 0};
-  bucket->apply([](RWCollectable* element, void* state) {
-    auto& c = *static_cast<Count*>(state);
-    if (c.table.matches(element, c.item)) ++c.occurrences;
-  }, &count);
+  bucket->apply(
+      [](RWCollectable* element, void* state) {
+        auto& c = *static_cast<Count*>(state);
+        if (c.table.matches(element, c.item)) ++c.occurrences;
+      },
+      &count);
   return count.occurrences;
 }
 
@@ -116,8 +133,8 @@ RWCollectable* RWHashTable::remove(const RWCollectable* item) {
   if (!admits(item)) return nullptr;
   RWSlistCollectables* bucket = buckets_[bucketOf(item)].get();
   if (!bucket) return nullptr;
-  RWCollectable* removed =
-      bucket->removeIf([this, item](const RWCollectable* element) { return matches(element, item); });
+  RWCollectable* removed = bucket->removeIf(
+      [this, item](const RWCollectable* element) { return matches(element, item); });
   if (removed) --count_;
   return removed;
 }

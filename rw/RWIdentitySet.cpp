@@ -2,11 +2,17 @@
 
 #include "RWFactory.h"
 
-RWCollectable* RWIdentitySet::newInstance() const { return new RWIdentitySet; }
+RWCollectable* RWIdentitySet::newInstance() const {
+  return new RWIdentitySet;
+}
 
-RWCollectable* RWIdentitySet::clone() const { return new RWIdentitySet(*this); }
+RWCollectable* RWIdentitySet::clone() const {
+  return new RWIdentitySet(*this);
+}
 
-RWClassID RWIdentitySet::classId() const { return id; }
+RWClassID RWIdentitySet::classId() const {
+  return id;
+}
 
 std::size_t RWIdentitySet::bucketOf(const RWCollectable* item) const {
   return identityHash(item) % buckets();

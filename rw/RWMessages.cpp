@@ -10,13 +10,42 @@
 namespace RWMessages {
 
 std::span<const MessageRecord> table() {
-  static constexpr std::array records{
-      allocationOutstanding, badRegularExpression, createAbstract, freeListSize, unexpectedId,
-      indexRange, lockedDeleted, longIndexRange, magic, unequalVectors, noCreate, notAllowed,
-      readError, badReference, seekError, badStream, subString, improperUnlock, writeError,
-      indexError, nposIndex, noPersist, createAbstractByName, endOfFile, generic, invalidAddress,
-      lockMemory, notInitialized, noMemory, openError, outstandingAllocations, overflow,
-      coreBadStream, syntaxError, nestingTooDeep, wrongClass};
+  static constexpr std::array records{allocationOutstanding,
+                                      badRegularExpression,
+                                      createAbstract,
+                                      freeListSize,
+                                      unexpectedId,
+                                      indexRange,
+                                      lockedDeleted,
+                                      longIndexRange,
+                                      magic,
+                                      unequalVectors,
+                                      noCreate,
+                                      notAllowed,
+                                      readError,
+                                      badReference,
+                                      seekError,
+                                      badStream,
+                                      subString,
+                                      improperUnlock,
+                                      writeError,
+                                      indexError,
+                                      nposIndex,
+                                      noPersist,
+                                      createAbstractByName,
+                                      endOfFile,
+                                      generic,
+                                      invalidAddress,
+                                      lockMemory,
+                                      notInitialized,
+                                      noMemory,
+                                      openError,
+                                      outstandingAllocations,
+                                      overflow,
+                                      coreBadStream,
+                                      syntaxError,
+                                      nestingTooDeep,
+                                      wrongClass};
   return records;
 }
 
@@ -49,7 +78,9 @@ RWErrorHook setErrorHook(RWErrorHook hook) {
   return previous;
 }
 
-RWErrorHook errorHook() { return currentErrorHook; }
+RWErrorHook errorHook() {
+  return currentErrorHook;
+}
 
 std::uint32_t nextCapacity(std::uint32_t n, std::uint32_t elementSize) {
   if (n < 16) return 16;

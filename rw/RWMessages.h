@@ -28,15 +28,15 @@ inline constexpr MessageRecord freeListSize{
     "tools", 0x2003, "[FLIST] Free list size error: expected %ld, got %ld", 0};
 inline constexpr MessageRecord unexpectedId{"tools", 0x2004,
                                             "[ID] Unexpected class ID %hu; should be %hu", 0};
-inline constexpr MessageRecord indexRange{"tools", 0x2005, "[INDEX] Index (%u) out of range [0->%u]",
-                                          0};
+inline constexpr MessageRecord indexRange{"tools", 0x2005,
+                                          "[INDEX] Index (%u) out of range [0->%u]", 0};
 inline constexpr MessageRecord lockedDeleted{"tools", 0x2006, "[LOCK] Locked object deleted", 0};
 inline constexpr MessageRecord longIndexRange{
     "tools", 0x2007, "[LONGINDEX] Long index (%lu) out of range [0->%lu]", 0};
 inline constexpr MessageRecord magic{"tools", 0x2008,
                                      "[MAGIC] Bad magic number: %ld (should be %ld)", 0};
-inline constexpr MessageRecord unequalVectors{
-    "tools", 0x2009, "[NEVECL] Unequal vector lengths: %u versus %u", 0};
+inline constexpr MessageRecord unequalVectors{"tools", 0x2009,
+                                              "[NEVECL] Unequal vector lengths: %u versus %u", 0};
 inline constexpr MessageRecord noCreate{
     "tools", 0x200A, "[NOCREATE] RWFactory: no create function for class with ID %hu (0x%hx)", 0};
 inline constexpr MessageRecord notAllowed{"tools", 0x200B,
@@ -57,7 +57,8 @@ inline constexpr MessageRecord nposIndex{
 inline constexpr MessageRecord noPersist{"tools", 0x2015,
                                          "[NOPERSIST] Persistence not implemented for type %s.", 0};
 inline constexpr MessageRecord createAbstractByName{
-    "tools", 0x2016, "[CRABSS] RWFactory: attempting to create abstract class with StringID %s.", 0};
+    "tools", 0x2016, "[CRABSS] RWFactory: attempting to create abstract class with StringID %s.",
+    0};
 
 // Catalog "core".
 inline constexpr MessageRecord endOfFile{"core", 0x1000, "[EOF] EOF on input", 0};

@@ -17,7 +17,9 @@ RWCollectable* nilObject() {
 
 namespace {
 
-bool isStringIdClass(RWClassID c) { return c >= firstStringIdClass && c <= lastStringIdClass; }
+bool isStringIdClass(RWClassID c) {
+  return c >= firstStringIdClass && c <= lastStringIdClass;
+}
 
 // ---- the write table ------------------------------------------------------
 
@@ -186,7 +188,9 @@ private:
   bool outermost_;
 };
 
-[[noreturn]] void raiseBadReference() { rwRaise<RWInternalErr>(RWMessages::badReference); }
+[[noreturn]] void raiseBadReference() {
+  rwRaise<RWInternalErr>(RWMessages::badReference);
+}
 
 // How a record is to be read: into an existing object, or into a new one that a
 // field receives, with an optional check of the new object's class.
@@ -337,9 +341,13 @@ namespace {
 thread_local RWReadLog* activeReadLog = nullptr;
 }  // namespace
 
-RWReadLog::RWReadLog() : previous_(activeReadLog) { activeReadLog = this; }
+RWReadLog::RWReadLog() : previous_(activeReadLog) {
+  activeReadLog = this;
+}
 
-RWReadLog::~RWReadLog() { activeReadLog = previous_; }
+RWReadLog::~RWReadLog() {
+  activeReadLog = previous_;
+}
 
 void RWReadLog::record(std::uint32_t number, RWCollectable* object, bool created) {
   if (!activeReadLog) return;

@@ -30,16 +30,25 @@ RWOrdered& RWOrdered::operator=(const RWOrdered& other) {
 
 RWOrdered::~RWOrdered() = default;
 
-RWCollectable* RWOrdered::newInstance() const { return new RWOrdered; }
+RWCollectable* RWOrdered::newInstance() const {
+  return new RWOrdered;
+}
 
-RWCollectable* RWOrdered::clone() const { return new RWOrdered(*this); }
+RWCollectable* RWOrdered::clone() const {
+  return new RWOrdered(*this);
+}
 
-RWClassID RWOrdered::classId() const { return id; }
+RWClassID RWOrdered::classId() const {
+  return id;
+}
 
 bool RWOrdered::equals(const RWCollectable* other) const {
+  if (other == this) return true;
   if (!other || other->classId() != classId()) return false;
   const auto* list = dynamic_cast<const RWOrdered*>(other);
   if (!list || list->count_ != count_) return false;
+  const ComparisonScope scope;
+  if (!scope.allowed()) return false;
   for (std::size_t i = 0; i < count_; ++i) {
     const RWCollectable* mine = vector_[i];
     const RWCollectable* theirs = list->vector_[i];
@@ -62,7 +71,9 @@ RWCollectable* RWOrdered::find(const RWCollectable* item) const {
   return index == RW_NPOS ? nullptr : vector_[index];
 }
 
-RWCollectable* RWOrdered::insert(RWCollectable* item) { return insertAt(count_, item); }
+RWCollectable* RWOrdered::insert(RWCollectable* item) {
+  return insertAt(count_, item);
+}
 
 std::size_t RWOrdered::occurrencesOf(const RWCollectable* item) const {
   const std::size_t start = indexOf(item);
@@ -79,7 +90,9 @@ RWCollectable* RWOrdered::remove(const RWCollectable* item) {
   return index == RW_NPOS ? nullptr : removeAt(index);
 }
 
-RWCollectable* RWOrdered::append(RWCollectable* item) { return insertAt(count_, item); }
+RWCollectable* RWOrdered::append(RWCollectable* item) {
+  return insertAt(count_, item);
+}
 
 RWCollectable* RWOrdered::elementAt(std::size_t index) const {
   boundsCheck(index);
@@ -91,7 +104,9 @@ RWCollectable*& RWOrdered::elementRefAt(std::size_t index) {
   return vector_[index];
 }
 
-RWCollectable* RWOrdered::first() const { return count_ ? vector_[0] : nullptr; }
+RWCollectable* RWOrdered::first() const {
+  return count_ ? vector_[0] : nullptr;
+}
 
 std::size_t RWOrdered::indexOf(const RWCollectable* item) const {
   for (std::size_t i = 0; i < count_; ++i) {
@@ -113,9 +128,13 @@ RWCollectable* RWOrdered::insertIntoVector(std::size_t index, RWCollectable* ite
   return item;
 }
 
-RWCollectable* RWOrdered::last() const { return count_ ? vector_[count_ - 1] : nullptr; }
+RWCollectable* RWOrdered::last() const {
+  return count_ ? vector_[count_ - 1] : nullptr;
+}
 
-RWCollectable* RWOrdered::prepend(RWCollectable* item) { return insertAt(0, item); }
+RWCollectable* RWOrdered::prepend(RWCollectable* item) {
+  return insertAt(0, item);
+}
 
 RWCollectable* RWOrdered::insertAfter(std::size_t index, RWCollectable* item) {
   return insertAt(index + 1, item);

@@ -2,14 +2,25 @@
 
 #include "RWFactory.h"
 
-RWCollectable* RWSet::newInstance() const { return new RWSet; }
+RWCollectable* RWSet::newInstance() const {
+  return new RWSet;
+}
 
-RWCollectable* RWSet::clone() const { return new RWSet(*this); }
+RWCollectable* RWSet::clone() const {
+  return new RWSet(*this);
+}
 
-RWClassID RWSet::classId() const { return id; }
+RWClassID RWSet::classId() const {
+  return id;
+}
 
 void RWSet::clearAndDestroy() {
-  apply([](RWCollectable* element, void*) { delete element; }, nullptr);
+  // A set that holds itself is emptied, not destroyed.
+  apply(
+      [](RWCollectable* element, void* set) {
+        if (element != static_cast<RWCollectable*>(set)) delete element;
+      },
+      static_cast<RWCollectable*>(this));
   clear();
 }
 

@@ -22,18 +22,29 @@ RWSlistCollectables& RWSlistCollectables::operator=(const RWSlistCollectables& o
   return *this;
 }
 
-RWSlistCollectables::~RWSlistCollectables() { clear(); }
+RWSlistCollectables::~RWSlistCollectables() {
+  clear();
+}
 
-RWCollectable* RWSlistCollectables::newInstance() const { return new RWSlistCollectables; }
+RWCollectable* RWSlistCollectables::newInstance() const {
+  return new RWSlistCollectables;
+}
 
-RWCollectable* RWSlistCollectables::clone() const { return new RWSlistCollectables(*this); }
+RWCollectable* RWSlistCollectables::clone() const {
+  return new RWSlistCollectables(*this);
+}
 
-RWClassID RWSlistCollectables::classId() const { return id; }
+RWClassID RWSlistCollectables::classId() const {
+  return id;
+}
 
 bool RWSlistCollectables::equals(const RWCollectable* other) const {
+  if (other == this) return true;
   if (!other || other->classId() != classId()) return false;
   const auto* list = dynamic_cast<const RWSlistCollectables*>(other);
   if (!list || list->count_ != count_) return false;
+  const ComparisonScope scope;
+  if (!scope.allowed()) return false;
   for (const Link *a = head_, *b = list->head_; a; a = a->next, b = b->next) {
     if (!sameElement(a->element, b->element)) return false;
   }
@@ -58,7 +69,9 @@ RWCollectable* RWSlistCollectables::find(const RWCollectable* item) const {
   return findIf([item](const RWCollectable* element) { return sameElement(element, item); });
 }
 
-RWCollectable* RWSlistCollectables::insert(RWCollectable* item) { return append(item); }
+RWCollectable* RWSlistCollectables::insert(RWCollectable* item) {
+  return append(item);
+}
 
 std::size_t RWSlistCollectables::occurrencesOf(const RWCollectable* item) const {
   std::size_t occurrences = 0;
@@ -87,11 +100,17 @@ RWCollectable* RWSlistCollectables::prepend(RWCollectable* item) {
   return item;
 }
 
-RWCollectable* RWSlistCollectables::first() const { return head_ ? head_->element : nullptr; }
+RWCollectable* RWSlistCollectables::first() const {
+  return head_ ? head_->element : nullptr;
+}
 
-RWCollectable* RWSlistCollectables::last() const { return tail_ ? tail_->element : nullptr; }
+RWCollectable* RWSlistCollectables::last() const {
+  return tail_ ? tail_->element : nullptr;
+}
 
-RWCollectable* RWSlistCollectables::get() { return head_ ? unlink(&head_) : nullptr; }
+RWCollectable* RWSlistCollectables::get() {
+  return head_ ? unlink(&head_) : nullptr;
+}
 
 RWCollectable* RWSlistCollectables::unlink(Link** slot) {
   Link* link = *slot;

@@ -6,15 +6,23 @@
 
 namespace {
 
-[[noreturn]] void raiseNotAllowed() { rwRaise<RWInternalErr>(RWMessages::notAllowed); }
+[[noreturn]] void raiseNotAllowed() {
+  rwRaise<RWInternalErr>(RWMessages::notAllowed);
+}
 
 }  // namespace
 
-RWCollectable* RWSortedVector::newInstance() const { return new RWSortedVector; }
+RWCollectable* RWSortedVector::newInstance() const {
+  return new RWSortedVector;
+}
 
-RWCollectable* RWSortedVector::clone() const { return new RWSortedVector(*this); }
+RWCollectable* RWSortedVector::clone() const {
+  return new RWSortedVector(*this);
+}
 
-RWClassID RWSortedVector::classId() const { return id; }
+RWClassID RWSortedVector::classId() const {
+  return id;
+}
 
 std::size_t RWSortedVector::search(const RWCollectable* item, bool& found) const {
   found = false;
@@ -69,15 +77,25 @@ std::size_t RWSortedVector::occurrencesOf(const RWCollectable* item) const {
   return run;
 }
 
-RWCollectable* RWSortedVector::append(RWCollectable*) { raiseNotAllowed(); }
+RWCollectable* RWSortedVector::append(RWCollectable*) {
+  raiseNotAllowed();
+}
 
-RWCollectable*& RWSortedVector::elementRefAt(std::size_t) { raiseNotAllowed(); }
+RWCollectable*& RWSortedVector::elementRefAt(std::size_t) {
+  raiseNotAllowed();
+}
 
-RWCollectable* RWSortedVector::insertAt(std::size_t, RWCollectable*) { raiseNotAllowed(); }
+RWCollectable* RWSortedVector::insertAt(std::size_t, RWCollectable*) {
+  raiseNotAllowed();
+}
 
-RWCollectable* RWSortedVector::prepend(RWCollectable*) { raiseNotAllowed(); }
+RWCollectable* RWSortedVector::prepend(RWCollectable*) {
+  raiseNotAllowed();
+}
 
-RWCollectable* RWSortedVector::insertAfter(std::size_t, RWCollectable*) { raiseNotAllowed(); }
+RWCollectable* RWSortedVector::insertAfter(std::size_t, RWCollectable*) {
+  raiseNotAllowed();
+}
 
 namespace {
 const RWClassRegistration registration{createDefault<RWSortedVector>, RWSortedVector::id,
