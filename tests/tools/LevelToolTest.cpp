@@ -4,6 +4,10 @@
 #include <string>
 #include <vector>
 
+#include "FmMaterial.h"
+#include "FmOpenGLTexture.h"
+#include "FmQuat.h"
+#include "FmTransformController.h"
 #include "LevelCommands.h"
 #include "RWBinaryFile.h"
 #include "RWObjectProtocol.h"
@@ -121,4 +125,32 @@ TEST(LevelToolUsage, UnknownCommandsAreUsageErrors) {
   EXPECT_EQ(levelTool({"dump"}).status, 2);
   EXPECT_EQ(levelTool({"frobnicate", "x"}).status, 2);
   EXPECT_NE(levelTool({"check"}).err.find("usage:"), std::string::npos);
+}
+
+TEST(LevelToolDump, PrintsAnimationAndGeometryFields) {
+  TempFile path("engine");
+  {
+    FmTransformController controller;
+    controller.addPositionKey({1, 2, 3}, 0.5f);
+    controller.addRotationKey(FmQuat(1, 0, 0, 0), 1.0f);
+    FmOpenGLTexture texture("sky");
+    ASSERT_TRUE(texture.setImage(1, 1, {10, 20, 30, 40}));
+    FmMaterial material;
+    RWOrdered top;
+    top.insert(&controller);
+    top.insert(&texture);
+    top.insert(&material);
+    RWBinaryFile file(path.c_str(), "wb");
+    writeObject(file, &top);
+  }
+  const ToolRun run = levelTool({"dump", path.c_str()});
+  EXPECT_EQ(run.status, 0) << run.err;
+  for (const char* expected :
+       {"FmTransformController (0x0476)", "FmAnimatedPoint (0x047B)", "FmPositionKey (0x0474)",
+        "  position: (1, 2, 3)\n  time: 0.5\n", "FmRotationKey (0x0475)", "FmQuat (0x046B)",
+        "  name: \"sky\"\n", "  width: 1\n", "  pixelBytes: 4\n",
+        "  diffuse: (0.800000012, 0.800000012, 0.800000012)\n"}) {
+    EXPECT_NE(run.out.find(expected), std::string::npos) << expected << "\n" << run.out;
+  }
+  EXPECT_EQ(levelTool({"check", path.c_str()}).out, "ok\n");
 }

@@ -69,6 +69,13 @@ void TextFieldWriter::reals(std::string_view name, std::span<const float> values
   out() << ")\n";
 }
 
+void TextFieldWriter::integers(std::string_view name, std::span<const std::int32_t> values) {
+  label(name);
+  out() << '(';
+  for (std::size_t i = 0; i < values.size(); ++i) out() << (i ? ", " : "") << values[i];
+  out() << ")\n";
+}
+
 void TextFieldWriter::reference(std::string_view name, const RWCollectable* object) {
   label(name);
   out() << (object ? "#" : "") << numberText(object) << '\n';
@@ -161,6 +168,13 @@ void JsonFieldWriter::reals(std::string_view name, std::span<const float> values
     if (i) out() << ", ";
     number(values[i]);
   }
+  out() << ']';
+}
+
+void JsonFieldWriter::integers(std::string_view name, std::span<const std::int32_t> values) {
+  key(name);
+  out() << '[';
+  for (std::size_t i = 0; i < values.size(); ++i) out() << (i ? ", " : "") << values[i];
   out() << ']';
 }
 

@@ -29,6 +29,7 @@ public:
   virtual void real(std::string_view name, double value) = 0;
   virtual void text(std::string_view name, std::string_view value) = 0;
   virtual void reals(std::string_view name, std::span<const float> values) = 0;
+  virtual void integers(std::string_view name, std::span<const std::int32_t> values) = 0;
   virtual void reference(std::string_view name, const RWCollectable* object) = 0;
   virtual void references(std::string_view name, std::span<const RWCollectable* const> objects) = 0;
 
@@ -56,6 +57,7 @@ public:
   void real(std::string_view name, double value) override;
   void text(std::string_view name, std::string_view value) override;
   void reals(std::string_view name, std::span<const float> values) override;
+  void integers(std::string_view name, std::span<const std::int32_t> values) override;
   void reference(std::string_view name, const RWCollectable* object) override;
   void references(std::string_view name, std::span<const RWCollectable* const> objects) override;
 
@@ -77,6 +79,7 @@ public:
   void real(std::string_view name, double value) override;
   void text(std::string_view name, std::string_view value) override;
   void reals(std::string_view name, std::span<const float> values) override;
+  void integers(std::string_view name, std::span<const std::int32_t> values) override;
   void reference(std::string_view name, const RWCollectable* object) override;
   void references(std::string_view name, std::span<const RWCollectable* const> objects) override;
 

@@ -9,7 +9,7 @@ namespace {
 const std::unordered_map<RWClassID, Describer>& describers() {
   static const auto all = [] {
     std::unordered_map<RWClassID, Describer> map;
-    for (const auto& table : {rwDescribers()}) {
+    for (const auto& table : {rwDescribers(), animDescribers(), engineDescribers()}) {
       for (const DescriberEntry& entry : table) map.emplace(entry.id, entry.describe);
     }
     return map;
@@ -18,6 +18,11 @@ const std::unordered_map<RWClassID, Describer>& describers() {
 }
 
 }  // namespace
+
+std::span<const float, 3> pointValues(const FmPoint& point) {
+  static_assert(sizeof(FmPoint) == 3 * sizeof(float));
+  return std::span<const float, 3>(&point.x, 3);
+}
 
 void describeObject(std::uint32_t number, const RWCollectable& object, FieldWriter& out) {
   const RWClassID id = object.classId();

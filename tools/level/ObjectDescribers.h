@@ -4,6 +4,7 @@
 #include <span>
 
 #include "FieldWriter.h"
+#include "FmPoint.h"
 #include "RWCollectable.h"
 
 // Prints the stored fields of one object of a known class.
@@ -16,6 +17,11 @@ struct DescriberEntry {
 
 // The describers of each area's persistent classes.
 std::span<const DescriberEntry> rwDescribers();
+std::span<const DescriberEntry> animDescribers();
+std::span<const DescriberEntry> engineDescribers();
+
+// The points of a value as the floats that a writer prints.
+std::span<const float, 3> pointValues(const FmPoint& point);
 
 // Prints one object: its number, its class name and, for a known class, its fields.
 void describeObject(std::uint32_t number, const RWCollectable& object, FieldWriter& out);

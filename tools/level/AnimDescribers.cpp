@@ -1,0 +1,90 @@
+#include "FmAnimatedFloat.h"
+#include "FmAnimatedPoint.h"
+#include "FmAnimatedQuat.h"
+#include "FmFloatKey.h"
+#include "FmPositionKey.h"
+#include "FmQuat.h"
+#include "FmRotationKey.h"
+#include "FmTransformController.h"
+#include "ObjectDescribers.h"
+
+namespace {
+
+template <class T>
+const T& as(const RWCollectable& object) {
+  return static_cast<const T&>(object);
+}
+
+void quatFields(const FmQuat& q, FieldWriter& out) {
+  out.real("x", q.x);
+  out.real("y", q.y);
+  out.real("z", q.z);
+  out.real("w", q.w);
+}
+
+void describeQuat(const RWCollectable& object, FieldWriter& out) {
+  quatFields(as<FmQuat>(object), out);
+}
+
+void describeFloatKey(const RWCollectable& object, FieldWriter& out) {
+  const auto& key = as<FmFloatKey>(object);
+  out.real("value", key.value);
+  out.real("time", key.time);
+}
+
+void describePositionKey(const RWCollectable& object, FieldWriter& out) {
+  const auto& key = as<FmPositionKey>(object);
+  out.reals("position", pointValues(key.position));
+  out.real("time", key.time);
+}
+
+void describeRotationKey(const RWCollectable& object, FieldWriter& out) {
+  const auto& key = as<FmRotationKey>(object);
+  out.reference("rotation", &key.rotation);
+  out.real("time", key.time);
+}
+
+void describeAnimatedPoint(const RWCollectable& object, FieldWriter& out) {
+  const auto& track = as<FmAnimatedPoint>(object);
+  out.reals("value", pointValues(track.value()));
+  out.reference("keys", track.keys());
+}
+
+void describeAnimatedQuat(const RWCollectable& object, FieldWriter& out) {
+  const auto& track = as<FmAnimatedQuat>(object);
+  const FmQuat& q = track.value();
+  const float value[] = {q.x, q.y, q.z, q.w};
+  out.reals("value", value);
+  out.reference("keys", track.keys());
+}
+
+void describeAnimatedFloat(const RWCollectable& object, FieldWriter& out) {
+  const auto& track = as<FmAnimatedFloat>(object);
+  out.real("value", track.value());
+  out.integer("interpolate", track.interpolate());
+  out.reference("keys", track.keys());
+}
+
+void describeTransformController(const RWCollectable& object, FieldWriter& out) {
+  const auto& controller = as<FmTransformController>(object);
+  out.reference("position", &controller.position());
+  out.reference("rotation", &controller.rotation());
+  out.reference("scale", &controller.scale());
+}
+
+constexpr DescriberEntry table[] = {
+    {FmQuat::id, describeQuat},
+    {FmFloatKey::id, describeFloatKey},
+    {FmPositionKey::id, describePositionKey},
+    {FmRotationKey::id, describeRotationKey},
+    {FmAnimatedPoint::id, describeAnimatedPoint},
+    {FmAnimatedQuat::id, describeAnimatedQuat},
+    {FmAnimatedFloat::id, describeAnimatedFloat},
+    {FmTransformController::id, describeTransformController},
+};
+
+}  // namespace
+
+std::span<const DescriberEntry> animDescribers() {
+  return table;
+}
