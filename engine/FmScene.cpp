@@ -1,0 +1,325 @@
+#include "FmScene.h"
+
+#include <unordered_set>
+
+#include "FmFog.h"
+#include "FmObject.h"
+#include "FmOpenGLAnimatedTexture.h"
+#include "FmOpenGLTexture.h"
+#include "RWBinaryFile.h"
+#include "RWErrors.h"
+#include "RWFactory.h"
+#include "RWMessages.h"
+#include "RWObjectProtocol.h"
+
+namespace {
+
+constexpr MessageRecord badScene{"zirrow", 0x3012, "[TREE] Scene: %s", 0};
+constexpr std::uint32_t durationVersion = 101;
+constexpr std::uint32_t levelVersion = 103;
+
+[[noreturn]] void raiseBadScene(const char* problem) {
+  rwRaise<RWInternalErr>(badScene, problem);
+}
+
+[[noreturn]] void raiseWrongClass(const RWCollectable* object, const char* expected) {
+  const RWCString className = object ? stringIdOf(object->classId()) : RWCString("nil");
+  const auto classId = static_cast<unsigned short>(object ? object->classId() : 0);
+  rwRaise<RWInternalErr>(RWMessages::wrongClass, className.data(), classId, expected);
+}
+
+using ObjectSet = std::unordered_set<const RWCollectable*>;
+
+// The frames of an animated texture, which it owns; none for a still one.
+const RWOrdered* framesOf(const RWCollectable* texture) {
+  const auto* animated = dynamic_cast<const FmOpenGLAnimatedTexture*>(texture);
+  return animated ? &animated->textureFrames() : nullptr;
+}
+
+// Adds the texture and its frames; false when one of them was there already.
+bool addOwned(ObjectSet& owned, const RWCollectable* texture) {
+  bool distinct = owned.insert(texture).second;
+  if (const RWOrdered* frames = framesOf(texture)) {
+    for (std::size_t i = 0; i < frames->entryCount(); ++i) {
+      distinct = owned.insert(frames->elementAt(i)).second && distinct;
+    }
+  }
+  return distinct;
+}
+
+bool anyOwned(const ObjectSet& owned, const RWCollectable* texture) {
+  if (owned.count(texture)) return true;
+  const RWOrdered* frames = framesOf(texture);
+  for (std::size_t i = 0; frames && i < frames->entryCount(); ++i) {
+    if (owned.count(frames->elementAt(i))) return true;
+  }
+  return false;
+}
+
+// The textures that the objects of the subtree show.
+void collectShown(const FmNode* node, ObjectSet& shown) {
+  if (!node) return;
+  if (const auto* object = dynamic_cast<const FmObject*>(node)) {
+    const RWOrdered& textures = object->objectTextures();
+    for (std::size_t i = 0; i < textures.entryCount(); ++i) shown.insert(textures.elementAt(i));
+  }
+  for (std::size_t i = 0; i < node->childCount(); ++i) collectShown(node->childAt(i), shown);
+}
+
+}  // namespace
+
+FmScene::FmScene() : fogs_(initialFogCapacity) {}
+
+FmScene::FmScene(const FmScene& other)
+    : RWCollectable(other),
+      ambient_(other.ambient_),
+      fogIndex_(other.fogIndex_),
+      fogColour_(other.fogColour_),
+      fogStart_(other.fogStart_),
+      fogEnd_(other.fogEnd_),
+      fogMode_(other.fogMode_),
+      fogs_(initialFogCapacity),
+      worker_(other.worker_),
+      duration_(other.duration_),
+      levelCount_(other.levelCount_),
+      level_(other.level_) {
+  for (std::size_t i = 0; i < other.textures_.entryCount(); ++i) {
+    textures_.append(other.textures_.elementAt(i)->clone());
+  }
+  for (std::size_t i = 0; i < other.fogs_.entryCount(); ++i) {
+    fogs_.append(other.fogs_.elementAt(i)->clone());
+  }
+  if (other.auxiliaryNode_) auxiliaryNode_ = static_cast<FmNode*>(other.auxiliaryNode_->clone());
+}
+
+FmScene::~FmScene() {
+  clear();
+  delete auxiliaryNode_;
+}
+
+RWCollectable* FmScene::newInstance() const {
+  return new FmScene;
+}
+
+RWCollectable* FmScene::clone() const {
+  return new FmScene(*this);
+}
+
+RWClassID FmScene::classId() const {
+  return id;
+}
+
+std::uint32_t FmScene::storeSize() const {
+  return 4 + 4 + recursiveStoreSize(&worker_) + recursiveStoreSize(&textures_) +
+         recursiveStoreSize(&fogs_) + 12 + recursiveStoreSize(auxiliaryNode_) + 4;
+}
+
+void FmScene::saveFields(RWBinaryFile& file) const {
+  file.write(storedVersion);
+  file.write(std::int32_t{1});
+  writeObject(file, &worker_);
+  writeObject(file, &textures_);
+  writeObject(file, &fogs_);
+  ambient_.saveOn(file);
+  writeObject(file, auxiliaryNode_);
+  file.write(duration_);
+}
+
+int FmScene::formatVersion() const {
+  return storedVersion;
+}
+
+void FmScene::restoreFields(RWBinaryFile& file) {
+  std::uint32_t version = 0;
+  if (!file.read(version) || version > storedVersion) return;
+  clear();
+  delete auxiliaryNode_;
+  auxiliaryNode_ = nullptr;
+  try {
+    readFields(file, version);
+  } catch (...) {
+    release();
+    throw;
+  }
+}
+
+void FmScene::readFields(RWBinaryFile& file, std::uint32_t version) {
+  levelCount_ = 1;
+  if (version < levelVersion) return readBody(file, version);
+  if (!file.read(levelCount_)) return;
+  if (levelCount_ == 1) return readBody(file, version);
+  readLevel(file);
+}
+
+void FmScene::readLevel(RWBinaryFile& file) {
+  if (level_ < 1 || level_ > levelCount_) return;
+  const auto count = static_cast<std::uint64_t>(levelCount_);
+  if (!file.ensureAvailable(4 * count)) return;
+  std::uint32_t offset = 0;
+  for (std::uint64_t i = 0; i < count; ++i) {
+    std::uint32_t entry = 0;
+    file.read(entry);
+    if (i == static_cast<std::uint64_t>(level_ - 1)) offset = entry;
+  }
+  RWOrdered shared(sharedCapacity);
+  try {
+    readObject(file, &shared);
+    if (file.seekTo(offset)) readBody(file, levelVersion);
+  } catch (...) {
+    shared.clear();
+    throw;
+  }
+  settleShared(shared);
+  shared.clear();
+}
+
+void FmScene::readBody(RWBinaryFile& file, std::uint32_t version) {
+  readObject(file, &worker_);
+  readObject(file, &textures_);
+  readObject(file, &fogs_);
+  ambient_.restoreFrom(file);
+  readObject(file, &auxiliaryNode_);
+  if (version >= durationVersion) file.read(duration_);
+  checkBody();
+}
+
+void FmScene::checkBody() const {
+  checkTextures();
+  checkFogs();
+  checkAuxiliaryNode();
+}
+
+// Each texture, and each frame of an animated one, must have one owner.
+void FmScene::checkTextures() const {
+  ObjectSet owned;
+  for (std::size_t i = 0; i < textures_.entryCount(); ++i) {
+    const RWCollectable* element = textures_.elementAt(i);
+    if (!dynamic_cast<const FmOpenGLTexture*>(element)) raiseWrongClass(element, "FmOpenGLTexture");
+    if (!addOwned(owned, element)) raiseBadScene("a texture is owned twice");
+  }
+}
+
+void FmScene::checkFogs() const {
+  ObjectSet seen;
+  for (std::size_t i = 0; i < fogs_.entryCount(); ++i) {
+    const RWCollectable* element = fogs_.elementAt(i);
+    if (!dynamic_cast<const FmFog*>(element)) raiseWrongClass(element, "FmFog");
+    if (!seen.insert(element).second) raiseBadScene("a fog is listed twice");
+  }
+}
+
+void FmScene::checkAuxiliaryNode() const {
+  const FmNode* node = auxiliaryNode_;
+  if (!node) return;
+  const RWOrdered& templates = worker_.templates();
+  if (node->parent() || node == &worker_.root() || templates.indexOf(node) != RW_NPOS ||
+      node == worker_.auxNode() || node == worker_.background()) {
+    raiseBadScene("the auxiliary node belongs to another owner");
+  }
+}
+
+// Shared textures that the level lists stay; those that its objects show join the
+// list; the others are destroyed. A shared texture's frames follow it.
+void FmScene::settleShared(RWOrdered& shared) {
+  ObjectSet owned;
+  for (std::size_t i = 0; i < textures_.entryCount(); ++i) addOwned(owned, textures_.elementAt(i));
+  ObjectSet sharedFrames;
+  for (std::size_t i = 0; i < shared.entryCount(); ++i) {
+    if (const RWOrdered* frames = framesOf(shared.elementAt(i))) {
+      for (std::size_t f = 0; f < frames->entryCount(); ++f)
+        sharedFrames.insert(frames->elementAt(f));
+    }
+  }
+  ObjectSet shown;
+  collectShown(&worker_.root(), shown);
+  for (std::size_t i = 0; i < worker_.templates().entryCount(); ++i) {
+    collectShown(static_cast<const FmNode*>(worker_.templates().elementAt(i)), shown);
+  }
+  collectShown(worker_.background(), shown);
+  collectShown(worker_.auxNode(), shown);
+  collectShown(auxiliaryNode_, shown);
+  ObjectSet settled;
+  for (std::size_t i = 0; i < shared.entryCount(); ++i) {
+    RWCollectable* element = shared.elementAt(i);
+    if (!dynamic_cast<FmOpenGLTexture*>(element) || owned.count(element) ||
+        sharedFrames.count(element) || !settled.insert(element).second) {
+      continue;
+    }
+    if (anyOwned(owned, element)) raiseBadScene("a shared texture's frame is owned twice");
+    if (anyOwned(shown, element)) {
+      textures_.append(element);
+      addOwned(owned, element);
+    } else {
+      delete element;
+    }
+  }
+}
+
+void FmScene::release() {
+  worker_.release();
+  textures_.clear();
+  fogs_.clear();
+  auxiliaryNode_ = nullptr;
+}
+
+void FmScene::clear() {
+  worker_.clear();
+  textures_.clearAndDestroy();
+  fogs_.clearAndDestroy();
+  fogIndex_ = -1;
+  duration_ = 0.0f;
+  levelCount_ = 1;
+}
+
+void FmScene::selectFog(int index) {
+  if (index < -1 || index >= static_cast<int>(fogs_.entryCount())) return;
+  fogIndex_ = index;
+  if (index == -1) return;
+  const auto* fog = static_cast<const FmFog*>(fogs_.elementAt(static_cast<std::size_t>(index)));
+  fogColour_ = fog->colour();
+  fogStart_ = fog->fogStart();
+  fogEnd_ = fog->fogEnd();
+  fogMode_ = fog->fogMode();
+}
+
+void FmScene::compact() {
+  textures_.resize(textures_.entryCount());
+  for (std::size_t i = 0; i < textures_.entryCount(); ++i) {
+    static_cast<FmOpenGLTexture*>(textures_.elementAt(i))->compact();
+  }
+  fogs_.resize(fogs_.entryCount());
+  worker_.compact();
+  if (auxiliaryNode_) auxiliaryNode_->compact();
+}
+
+int FmScene::textureNameCount() const {
+  int count = 0;
+  for (std::size_t i = 0; i < textures_.entryCount(); ++i) {
+    count += static_cast<const FmOpenGLTexture*>(textures_.elementAt(i))->frameCount();
+  }
+  return count;
+}
+
+bool FmScene::addTexture(FmOpenGLTexture* texture) {
+  ObjectSet owned;
+  for (std::size_t i = 0; i < textures_.entryCount(); ++i) addOwned(owned, textures_.elementAt(i));
+  if (!texture || anyOwned(owned, texture)) return false;
+  textures_.append(texture);
+  return true;
+}
+
+bool FmScene::addFog(FmFog* fog) {
+  if (!fog || fogs_.indexOf(fog) != RW_NPOS) return false;
+  fogs_.append(fog);
+  return true;
+}
+
+void FmScene::setAuxiliaryNode(FmNode* node) {
+  if (node == auxiliaryNode_) return;
+  delete auxiliaryNode_;
+  auxiliaryNode_ = node;
+}
+
+namespace {
+const RWClassRegistration registration{createDefault<FmScene>, FmScene::id, "FmScene"};
+}  // namespace

@@ -1,0 +1,141 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "FmMatrix.h"
+#include "FmNode.h"
+#include "FmPoint.h"
+#include "FmTransformController.h"
+#include "FmViewer.h"
+#include "RWOrdered.h"
+
+class FmCamera;
+class FmObject;
+
+// Owns a scene's node tree and keeps its nodes sorted into typed lists for drawing
+// and collision; holds the current camera and the player's controls.
+//
+// The flight controller and the timer bar are held as the transform controllers
+// they derive from, the projectile template as the object it derives from.
+class FmWorker : public RWCollectable {
+public:
+  static constexpr RWClassID id = 1144;
+  static constexpr std::uint32_t storedVersion = 107;
+  static constexpr std::size_t smallListCapacity = 5;
+  static constexpr std::size_t templateCapacity = 1;
+  static constexpr RWClassID environControllerId = 1154;
+  static constexpr RWClassID billboardControllerId = 1157;
+
+  FmWorker();
+  // The root is copied by its own copy and the lists hold the same nodes; the
+  // templates, and the background and auxiliary node where this worker owns them,
+  // are cloned, so that the copy owns what it destroys.
+  FmWorker(const FmWorker& other);
+  FmWorker& operator=(const FmWorker&) = delete;
+  ~FmWorker() override;
+
+  RWCollectable* newInstance() const override;
+  RWCollectable* clone() const override;
+  RWClassID classId() const override;
+  std::uint32_t storeSize() const override;
+  // Refuses, with RWInternalErr, list entries that are not in the tree or not of
+  // the list's class, templates and auxiliary nodes that another owner holds, and
+  // references to nodes or controllers outside what the worker owns. Whenever an
+  // error propagates, the worker lets go of everything it read without destroying
+  // it (the reader's log releases it).
+  void restoreFields(RWBinaryFile& file) override;
+  void saveFields(RWBinaryFile& file) const override;
+  int formatVersion() const override;
+  using RWCollectable::restoreFields;
+  using RWCollectable::saveFields;
+
+  virtual void compact();
+
+  // Under the root when the parent is nil; registers the node and its descendants.
+  void addNode(FmNode* node, FmNode* parent);
+  // Takes the node out of its parent's children and the lists; returns it.
+  FmNode* detachNode(FmNode* node);
+  void registerTree(FmNode* node);
+  void unregisterTree(FmNode* node);
+  // The list that the node belongs in by its class, or nil.
+  RWOrdered* listFor(const FmNode* node);
+  // A nil camera changes nothing.
+  void setCamera(FmCamera* camera);
+  void clear();
+  // Lets go of everything the worker holds without destroying it.
+  void release();
+  FmTransformController* currentCameraController() const;
+
+  FmNode& root() { return root_; }
+  const FmNode& root() const { return root_; }
+  const RWOrdered& objects() const { return objects_; }
+  const RWOrdered& alphaObjects() const { return alphaObjects_; }
+  const RWOrdered& blendObjects() const { return blendObjects_; }
+  const RWOrdered& cameras() const { return cameras_; }
+  const RWOrdered& lights() const { return lights_; }
+  const RWOrdered& flocks() const { return flocks_; }
+  const RWOrdered& templates() const { return templates_; }
+  // Takes ownership of a template that no one else holds; refuses nil, a node in a
+  // tree and a template already listed.
+  bool addTemplate(FmNode* node);
+  FmCamera* camera() const { return camera_; }
+  FmTransformController* flightController() const { return flightController_; }
+  void setFlightController(FmTransformController* controller) { flightController_ = controller; }
+  FmObject* projectileTemplate() const { return projectileTemplate_; }
+  void setProjectileTemplate(FmObject* node) { projectileTemplate_ = node; }
+  // Owned while it has no parent.
+  FmObject* background() const { return background_; }
+  void setBackground(FmObject* object);
+  FmTransformController* timerBar() const { return timerBar_; }
+  void setTimerBar(FmTransformController* controller) { timerBar_ = controller; }
+  FmNode* auxNode() const { return auxNode_; }
+  bool auxShared() const { return auxShared_; }
+  // Destroys an owned previous auxiliary node; owns the new one unless shared.
+  void setAuxNode(FmNode* node, bool shared);
+  const FmViewer& viewer() const { return viewer_; }
+  FmViewer& viewer() { return viewer_; }
+  const FmMatrix& cameraMatrix() const { return cameraMatrix_; }
+  const FmPoint& pointA() const { return pointA_; }
+  const FmPoint& pointB() const { return pointB_; }
+  void setPoints(const FmPoint& a, const FmPoint& b);
+  std::int32_t currentFlock() const { return currentFlock_; }
+  bool sortByMaterial() const { return sortByMaterial_; }
+
+private:
+  void readFields(RWBinaryFile& file, std::uint32_t version);
+  void readLists(RWBinaryFile& file, std::uint32_t version);
+  void readReferences(RWBinaryFile& file, std::uint32_t version);
+  void adoptListNodes();
+  void checkLoaded() const;
+  void ownAllChildren();
+  const RWOrdered* listOf(const FmNode* node) const;
+  void checkList(const RWOrdered& list) const;
+  void checkTemplates() const;
+  void checkOwnedNodes() const;
+  void checkReferences() const;
+  void moveAttachedChildren(FmCamera* from, FmCamera* to);
+  void clearLists();
+
+  bool sortByMaterial_ = false;
+  FmCamera* camera_ = nullptr;
+  FmTransformController* flightController_ = nullptr;
+  FmObject* projectileTemplate_ = nullptr;
+  FmObject* background_ = nullptr;
+  FmTransformController* timerBar_ = nullptr;
+  FmViewer viewer_;
+  FmNode root_;
+  RWOrdered objects_;
+  RWOrdered cameras_;
+  RWOrdered lights_;
+  RWOrdered flocks_;
+  RWOrdered alphaObjects_;
+  RWOrdered blendObjects_;
+  RWOrdered templates_;
+  FmMatrix cameraMatrix_;
+  FmPoint pointA_;
+  FmPoint pointB_;
+  std::int32_t currentFlock_ = 0;
+  bool auxShared_ = false;
+  FmNode* auxNode_ = nullptr;
+};

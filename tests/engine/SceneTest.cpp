@@ -1,0 +1,211 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "FmCamera.h"
+#include "FmFog.h"
+#include "FmLight.h"
+#include "FmMaterial.h"
+#include "FmObject.h"
+#include "FmOpenGLTexture.h"
+#include "FmScene.h"
+#include "RWBinaryFile.h"
+#include "RWErrors.h"
+#include "RWObjectProtocol.h"
+#include "RecordBytes.h"
+#include "SceneBytes.h"
+#include "TempFile.h"
+
+namespace {
+
+using namespace SceneBytes;
+
+constexpr std::uint16_t orderedId = 0x8028;
+
+FmFog* makeFog(const char* name, float start) {
+  auto* fog = new FmFog(name);
+  fog->setColour({0.5f, 0.25f, start});
+  fog->setFogStart(start);
+  fog->setFogEnd(start + 10.0f);
+  fog->setFogMode(FmFog::exponential);
+  return fog;
+}
+
+// A scene with a camera, a light, an opaque and a blended textured object, two
+// fogs and an auxiliary node.
+void fill(FmScene& scene) {
+  auto* texture = new FmOpenGLTexture("bricks");
+  ASSERT_TRUE(scene.addTexture(texture));
+  ASSERT_TRUE(scene.addFog(makeFog("near", 1.0f)));
+  ASSERT_TRUE(scene.addFog(makeFog("far", 2.0f)));
+  scene.setAmbient({0.1f, 0.2f, 0.3f});
+  scene.setDuration(12.0f);
+  FmWorker& worker = scene.worker();
+  auto* camera = new FmCamera("eye", nullptr, -1.0f);
+  camera->setController(new FmTransformController);
+  camera->setFieldOfView(60.0f);
+  worker.addNode(camera, nullptr);
+  worker.addNode(new FmLight("sun", nullptr, -1.0f), camera);
+  auto* wall = new FmObject("wall", nullptr, -1.0f);
+  wall->setMaterial(new FmMaterial);
+  ASSERT_TRUE(wall->addTexture(texture));
+  worker.addNode(wall, nullptr);
+  auto* glass = new FmObject("glass", nullptr, 9.0f);
+  glass->setBlendMode(3);
+  worker.addNode(glass, wall);
+  worker.setCamera(camera);
+  worker.setPoints({1, 2, 3}, {4, 5, 6});
+  scene.setAuxiliaryNode(new FmNode("aux", nullptr, -1.0f));
+}
+
+void writeScene(const TempFile& path, const FmScene& scene) {
+  RWBinaryFile file(path.c_str(), "wb");
+  writeObject(file, &scene);
+  EXPECT_EQ(file.currentOffset(), recursiveStoreSize(&scene));
+}
+
+void writeBytes(const TempFile& path, const RecordBytes& bytes) {
+  RWBinaryFile file(path.c_str(), "wb");
+  file.write(reinterpret_cast<const char*>(bytes.bytes().data()), bytes.bytes().size());
+}
+
+// Reads as the level tool does: after an error, the scene lets go and the log
+// destroys what was created.
+std::string readInto(const TempFile& path, FmScene& scene) {
+  RWBinaryFile file(path.c_str(), "rb");
+  RWReadLog log;
+  try {
+    readObject(file, &scene);
+  } catch (const RWxmsg& error) {
+    log.destroyCreated();
+    return error.why();
+  }
+  return "no error";
+}
+
+TEST(SceneTest, SceneSurvivesWriteAndRead) {
+  TempFile path("scene");
+  {
+    FmScene scene;
+    fill(scene);
+    writeScene(path, scene);
+  }
+  FmScene scene;
+  ASSERT_EQ(readInto(path, scene), "no error");
+  EXPECT_EQ(scene.ambient(), (FmPoint{0.1f, 0.2f, 0.3f}));
+  EXPECT_EQ(scene.duration(), 12.0f);
+  EXPECT_EQ(scene.levelCount(), 1);
+  ASSERT_EQ(scene.fogs().entryCount(), 2u);
+  ASSERT_EQ(scene.textures().entryCount(), 1u);
+  ASSERT_NE(scene.auxiliaryNode(), nullptr);
+  EXPECT_EQ(scene.auxiliaryNode()->name(), "aux");
+  const FmWorker& worker = scene.worker();
+  ASSERT_EQ(worker.cameras().entryCount(), 1u);
+  EXPECT_EQ(worker.camera(), worker.cameras().elementAt(0));
+  EXPECT_FLOAT_EQ(worker.viewer().coneCos, 0.5f);
+  EXPECT_EQ(worker.lights().entryCount(), 1u);
+  ASSERT_EQ(worker.objects().entryCount(), 1u);
+  ASSERT_EQ(worker.blendObjects().entryCount(), 1u);
+  const auto* wall = static_cast<const FmObject*>(worker.objects().elementAt(0));
+  EXPECT_EQ(wall->objectTextures().elementAt(0), scene.textures().elementAt(0));
+  EXPECT_EQ(wall->childAt(0), worker.blendObjects().elementAt(0));
+  EXPECT_EQ(wall->childAt(0)->expiryTime(), 9.0f);
+  EXPECT_EQ(worker.pointA(), (FmPoint{1, 2, 3}));
+  EXPECT_EQ(worker.root().childCount(), 2u);
+}
+
+TEST(SceneTest, SelectFogCopiesValidEntriesOnly) {
+  FmScene scene;
+  scene.addFog(makeFog("near", 1.0f));
+  scene.addFog(makeFog("far", 2.0f));
+  scene.selectFog(1);
+  EXPECT_EQ(scene.fogIndex(), 1);
+  EXPECT_EQ(scene.fogStart(), 2.0f);
+  EXPECT_EQ(scene.fogEnd(), 12.0f);
+  EXPECT_EQ(scene.fogMode(), FmFog::exponential);
+  scene.selectFog(-1);
+  EXPECT_EQ(scene.fogIndex(), -1);
+  EXPECT_EQ(scene.fogStart(), 2.0f);
+  scene.selectFog(0);
+  scene.selectFog(-2);
+  scene.selectFog(2);
+  EXPECT_EQ(scene.fogIndex(), 0);
+  EXPECT_EQ(scene.fogStart(), 1.0f);
+}
+
+TEST(SceneTest, MultiLevelFileReadsTheChosenLevel) {
+  TempFile path("levels");
+  writeBytes(path, multiLevel());
+  FmScene scene;
+  scene.setLevel(2);
+  ASSERT_EQ(readInto(path, scene), "no error");
+  EXPECT_EQ(scene.levelCount(), 3);
+  EXPECT_EQ(scene.worker().root().name(), "second");
+  ASSERT_EQ(scene.textures().entryCount(), 1u);
+  EXPECT_EQ(static_cast<const FmOpenGLTexture*>(scene.textures().elementAt(0))->name(), "two");
+  EXPECT_EQ(scene.duration(), 5.0f);
+
+  FmScene outside;
+  outside.setLevel(4);
+  ASSERT_EQ(readInto(path, outside), "no error");
+  EXPECT_EQ(outside.levelCount(), 3);
+  EXPECT_EQ(outside.worker().root().name(), "");
+  EXPECT_EQ(outside.textures().entryCount(), 0u);
+}
+
+// Numbers: 1 scene, 2 worker, 3 objects, 4 blendObjects, 5 cameras, 6 the camera.
+TEST(SceneTest, OldWorkerAdoptsListNodes) {
+  TempFile path("old");
+  RecordBytes bytes;
+  bytes.u32(0x8888).u16(FmScene::id).u32(100).u16(FmWorker::id).u32(103);
+  emptyList(emptyList(bytes)).u16(orderedId).u32(1).u16(FmCamera::id).u32(100);
+  nil(nil(bytes.u32(102).text("lens"))).u32(0);
+  emptyList(bytes).f32(-1.0f).f32(90.0f).f32(1.0f).f32(50.0f);
+  emptyList(emptyList(emptyList(bytes)));  // lights, flocks, templates
+  bytes.u16(0xFFFF).u32(6);
+  nil(bytes).f32(0).f32(0).f32(0).f32(0).f32(0).f32(0);
+  nil(nil(bytes));
+  emptyList(emptyList(bytes)).f32(0).f32(0).f32(0);
+  nil(bytes);
+  writeBytes(path, bytes);
+  FmScene scene;
+  scene.setDuration(3.0f);
+  ASSERT_EQ(readInto(path, scene), "no error");
+  const FmWorker& worker = scene.worker();
+  ASSERT_EQ(worker.root().childCount(), 1u);
+  const FmNode* lens = worker.root().childAt(0);
+  EXPECT_EQ(lens->parent(), &worker.root());
+  EXPECT_EQ(lens->flags() & FmNode::ownsChildrenFlag, FmNode::ownsChildrenFlag);
+  EXPECT_EQ(worker.camera(), lens);
+  EXPECT_FLOAT_EQ(worker.viewer().farDistance, 50.0f);
+  EXPECT_EQ(scene.duration(), 0.0f);
+}
+
+TEST(SceneTest, HostileWorkersAreRefusedWithoutLeaks) {
+  TempFile path("hostile");
+  {
+    FmScene scene;
+    fill(scene);
+    FmWorker& worker = scene.worker();
+    auto* stray = new FmNode("stray", nullptr, -1.0f);
+    ASSERT_TRUE(worker.addTemplate(stray));
+    worker.addNode(new FmLight("inside", nullptr, -1.0f), stray);  // listed, not in the tree
+    writeScene(path, scene);
+  }
+  FmScene scene;
+  EXPECT_NE(readInto(path, scene).find("[TREE]"), std::string::npos);
+  EXPECT_EQ(scene.worker().root().childCount(), 0u);
+
+  TempFile shared("sharedAux");
+  {
+    FmScene source;
+    fill(source);
+    source.worker().setAuxNode(source.auxiliaryNode(), true);  // one node, two owners
+    writeScene(shared, source);
+  }
+  FmScene second;
+  EXPECT_NE(readInto(shared, second).find("[TREE]"), std::string::npos);
+}
+
+}  // namespace
