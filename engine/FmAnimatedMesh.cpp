@@ -1,5 +1,6 @@
 #include "FmAnimatedMesh.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "RWBinaryFile.h"
@@ -64,14 +65,23 @@ void FmAnimatedMesh::readFrames(RWBinaryFile& file) {
   checkFrames();
 }
 
+// Every frame must be a mesh that this list's own record created: a frame found by
+// reference to another object's record belongs to that object, and owning it here
+// too would destroy it twice.
 void FmAnimatedMesh::checkFrames() {
+  const auto& created = frames_.created();
   for (std::size_t i = 0; i < frames_.entryCount(); ++i) {
     const RWCollectable* element = frames_.elementAt(i);
-    if (!dynamic_cast<const FmMesh*>(element)) {
+    if (!element) {
       frames_.clear();
       raiseWrongFrame(element);
     }
+    if (std::find(created.begin(), created.end(), element) == created.end()) {
+      frames_.clear();
+      rwRaise<RWInternalErr>(RWMessages::badReference);
+    }
   }
+  frames_.forgetCreated();
 }
 
 void FmAnimatedMesh::saveFields(RWBinaryFile& file) const {

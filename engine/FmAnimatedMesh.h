@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "FmMesh.h"
+#include "FmTypedList.h"
 #include "RWOrdered.h"
 
 // A vertex animation: mesh frames in ascending key-time order, looping over the
@@ -62,5 +63,5 @@ private:
   void readFrames(RWBinaryFile& file);
   void checkFrames();
 
-  RWOrdered frames_;
+  FmTypedList<FmMesh> frames_;
 };

@@ -388,3 +388,15 @@ TEST(AnimatedMeshRecord, AFrameListedTwiceIsOwnedOnce) {
   animation->getFrame(1.0f, &output);
   EXPECT_EQ(positionsOf(output), (std::vector<float>{1, 0, 0}));
 }
+
+TEST(AnimatedMeshRecord, AFrameOfAnotherAnimationIsRefused) {
+  // A list holding two animations: the second lists the first one's frame (number 4).
+  TempFile path("shared");
+  RecordBytes bytes;
+  bytes.u32(0x8888).u16(0x8028).u32(2);
+  bytes.u16(FmAnimatedMesh::id).u32(100).u16(0x8028).u32(1);
+  appendFrame(bytes, 0.0f);
+  bytes.u16(FmAnimatedMesh::id).u32(100).u16(0x8028).u32(1).u16(0xFFFF).u32(4);
+  path.write(bytes.bytes());
+  EXPECT_EQ(readErrorOf(path), "[REF] Bad persistence reference");
+}
