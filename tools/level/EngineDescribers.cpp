@@ -1,11 +1,18 @@
 #include <vector>
 
 #include "FmAnimatedMesh.h"
+#include "FmCamera.h"
 #include "FmFace.h"
+#include "FmFog.h"
+#include "FmLight.h"
 #include "FmMaterial.h"
 #include "FmMesh.h"
+#include "FmNode.h"
+#include "FmObject.h"
 #include "FmOpenGLAnimatedTexture.h"
 #include "FmOpenGLTexture.h"
+#include "FmScene.h"
+#include "FmWorker.h"
 #include "ObjectDescribers.h"
 #include "RWOrdered.h"
 
@@ -79,7 +86,109 @@ void describeMaterial(const RWCollectable& object, FieldWriter& out) {
   out.integer("twoSided", material.twoSided());
 }
 
+void nodeFields(const FmNode& node, FieldWriter& out) {
+  out.text("name", node.name().view());
+  out.reference("controller", node.controller());
+  out.reference("parent", node.parent());
+  out.references("children", elementsOf(node.children()));
+  out.integer("flags", node.flags());
+  out.real("expiryTime", node.expiryTime());
+}
+
+void describeNode(const RWCollectable& object, FieldWriter& out) {
+  nodeFields(as<FmNode>(object), out);
+}
+
+void describeCamera(const RWCollectable& object, FieldWriter& out) {
+  const auto& camera = as<FmCamera>(object);
+  nodeFields(camera, out);
+  out.real("fieldOfView", camera.fieldOfView());
+  out.real("nearClip", camera.nearClip());
+  out.real("farClip", camera.farClip());
+}
+
+void describeLight(const RWCollectable& object, FieldWriter& out) {
+  const auto& light = as<FmLight>(object);
+  nodeFields(light, out);
+  out.integer("lightType", light.lightType());
+  out.integer("storedValue", light.storedValue());
+  out.reference("colourTrack", &light.colourTrack());
+  out.real("spotCutoff", light.spotCutoff());
+  out.reals("storedVector", pointValues(light.storedVector()));
+}
+
+void describeSceneObject(const RWCollectable& object, FieldWriter& out) {
+  const auto& item = as<FmObject>(object);
+  nodeFields(item, out);
+  out.integer("vertexCount", item.vertexCount());
+  out.references("animations", elementsOf(item.animations()));
+  out.reference("animationInUse", item.animationInUse());
+  out.reference("currentFrame", item.currentFrame());
+  out.reals("normals", item.normals());
+  out.reals("texCoords", item.texCoords());
+  out.reference("faces", item.faces());
+  out.references("objectTextures", elementsOf(item.objectTextures()));
+  out.reference("material", item.material());
+  out.integer("displayList", item.displayList());
+  out.integer("doubleSided", item.doubleSided());
+  out.integer("contactFlags", item.contactFlags());
+  out.integer("lit", item.lit());
+  out.integer("blendMode", item.blendMode());
+  out.integer("ownsGeometry", item.ownsGeometry());
+  out.integer("morphs", item.morphs());
+  out.reference("visibilityTrack", &item.visibilityTrack());
+  out.integer("distanceAxis", item.distanceAxis());
+}
+
+void describeFog(const RWCollectable& object, FieldWriter& out) {
+  const auto& fog = as<FmFog>(object);
+  out.text("name", fog.name().view());
+  out.integer("fogMode", fog.fogMode());
+  out.reals("colour", pointValues(fog.colour()));
+  out.real("fogStart", fog.fogStart());
+  out.real("fogEnd", fog.fogEnd());
+}
+
+void describeWorker(const RWCollectable& object, FieldWriter& out) {
+  const auto& worker = as<FmWorker>(object);
+  out.reference("root", &worker.root());
+  out.references("objects", elementsOf(worker.objects()));
+  out.references("alphaObjects", elementsOf(worker.alphaObjects()));
+  out.references("blendObjects", elementsOf(worker.blendObjects()));
+  out.references("cameras", elementsOf(worker.cameras()));
+  out.references("lights", elementsOf(worker.lights()));
+  out.references("flocks", elementsOf(worker.flocks()));
+  out.references("templates", elementsOf(worker.templates()));
+  out.reference("camera", worker.camera());
+  out.reference("flightController", worker.flightController());
+  out.reals("pointB", pointValues(worker.pointB()));
+  out.reals("pointA", pointValues(worker.pointA()));
+  out.reference("projectileTemplate", worker.projectileTemplate());
+  out.reference("background", worker.background());
+  out.reference("auxNode", worker.auxNode());
+  out.reference("timerBar", worker.timerBar());
+}
+
+void describeScene(const RWCollectable& object, FieldWriter& out) {
+  const auto& scene = as<FmScene>(object);
+  out.integer("levelCount", scene.levelCount());
+  out.integer("level", scene.level());
+  out.reference("worker", &scene.worker());
+  out.references("textures", elementsOf(scene.textures()));
+  out.references("fogs", elementsOf(scene.fogs()));
+  out.reals("ambient", pointValues(scene.ambient()));
+  out.reference("auxiliaryNode", scene.auxiliaryNode());
+  out.real("duration", scene.duration());
+}
+
 constexpr DescriberEntry table[] = {
+    {FmNode::id, describeNode},
+    {FmCamera::id, describeCamera},
+    {FmLight::id, describeLight},
+    {FmObject::id, describeSceneObject},
+    {FmFog::id, describeFog},
+    {FmWorker::id, describeWorker},
+    {FmScene::id, describeScene},
     {FmOpenGLTexture::id, describeTexture},
     {FmOpenGLAnimatedTexture::id, describeAnimatedTexture},
     {FmMesh::id, describeMesh},

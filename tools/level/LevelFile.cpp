@@ -18,24 +18,36 @@ std::uint64_t sizeOf(RWBinaryFile& file) {
   return file.bytesLeft();
 }
 
+// Whether the file's top-level record is a scene: the magic number, then the
+// scene's class identifier.
+bool holdsScene(RWBinaryFile& file) {
+  std::uint32_t magic = 0;
+  std::uint16_t classId = 0;
+  const bool scene =
+      file.read(magic) && magic == fileMagic && file.read(classId) && classId == FmScene::id;
+  file.seekTo(0);
+  return scene;
+}
+
 }  // namespace
 
-LevelFile::LevelFile(const std::string& path) {
-  read(path);
+LevelFile::LevelFile(const std::string& path, std::int32_t level) {
+  read(path, level);
 }
 
 LevelFile::~LevelFile() {
+  scene_.reset();  // takes what it owns with it; the log forgets those
   log_.destroyCreated();
 }
 
-void LevelFile::read(const std::string& path) {
+void LevelFile::read(const std::string& path, std::int32_t level) {
   RWBinaryFile file(path.c_str(), "rb");
   if (!file.isValid()) {
     problem_ = formatMessage(RWMessages::openError, path.c_str());
     return;
   }
   try {
-    top_ = readObject(file);
+    readTopLevel(file, level);
   } catch (const RWxmsg& error) {
     problem_ = error.why();
     return;
@@ -50,5 +62,23 @@ void LevelFile::read(const std::string& path) {
     problem_ = endsEarly(offset, sizeOf(file));
   } else if (file.error()) {
     problem_ = RWMessages::readError.format;
+  } else {
+    checkLevel(level);
   }
+}
+
+void LevelFile::readTopLevel(RWBinaryFile& file, std::int32_t level) {
+  if (!holdsScene(file)) {
+    top_ = readObject(file);
+    return;
+  }
+  scene_ = std::make_unique<FmScene>();
+  scene_->setLevel(level);
+  top_ = readObject(file, scene_.get());
+}
+
+void LevelFile::checkLevel(std::int32_t level) {
+  if (!scene_ || (level >= 1 && level <= scene_->levelCount())) return;
+  problem_ = "[LEVEL] Level " + std::to_string(level) + " does not exist: the file holds " +
+             std::to_string(scene_->levelCount()) + " levels";
 }
