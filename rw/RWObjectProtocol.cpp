@@ -1,6 +1,5 @@
 #include "RWObjectProtocol.h"
 
-#include <algorithm>
 #include <memory>
 #include <optional>
 
