@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "FmFlightController.h"
 #include "FmMaterial.h"
 #include "FmOpenGLTexture.h"
 #include "FmQuat.h"
@@ -130,7 +131,8 @@ TEST(LevelToolUsage, UnknownCommandsAreUsageErrors) {
 TEST(LevelToolDump, PrintsAnimationAndGeometryFields) {
   TempFile path("engine");
   {
-    FmTransformController controller;
+    FmFlightController controller;
+    controller.setMode(FmFlightController::playback);
     controller.addPositionKey({1, 2, 3}, 0.5f);
     controller.addRotationKey(FmQuat(1, 0, 0, 0), 1.0f);
     FmOpenGLTexture texture("sky");
@@ -146,7 +148,7 @@ TEST(LevelToolDump, PrintsAnimationAndGeometryFields) {
   const ToolRun run = levelTool({"dump", path.c_str()});
   EXPECT_EQ(run.status, 0) << run.err;
   for (const char* expected :
-       {"FmTransformController (0x0476)", "FmAnimatedPoint (0x047B)", "FmPositionKey (0x0474)",
+       {"FmFlightController (0x0477)", "  mode: 2\n", "FmAnimatedPoint (0x047B)", "FmPositionKey (0x0474)",
         "  position: (1, 2, 3)\n  time: 0.5\n", "FmRotationKey (0x0475)", "FmQuat (0x046B)",
         "  name: \"sky\"\n", "  width: 1\n", "  pixelBytes: 4\n",
         "  diffuse: (0.800000012, 0.800000012, 0.800000012)\n"}) {

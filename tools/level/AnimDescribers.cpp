@@ -1,10 +1,14 @@
 #include "FmAnimatedFloat.h"
 #include "FmAnimatedPoint.h"
 #include "FmAnimatedQuat.h"
+#include "FmBillboardController.h"
+#include "FmEnvironController.h"
+#include "FmFlightController.h"
 #include "FmFloatKey.h"
 #include "FmPositionKey.h"
 #include "FmQuat.h"
 #include "FmRotationKey.h"
+#include "FmTimerBarController.h"
 #include "FmTransformController.h"
 #include "ObjectDescribers.h"
 
@@ -65,11 +69,26 @@ void describeAnimatedFloat(const RWCollectable& object, FieldWriter& out) {
   out.reference("keys", track.keys());
 }
 
-void describeTransformController(const RWCollectable& object, FieldWriter& out) {
-  const auto& controller = as<FmTransformController>(object);
+void controllerFields(const FmTransformController& controller, FieldWriter& out) {
   out.reference("position", &controller.position());
   out.reference("rotation", &controller.rotation());
   out.reference("scale", &controller.scale());
+}
+
+void describeTransformController(const RWCollectable& object, FieldWriter& out) {
+  controllerFields(as<FmTransformController>(object), out);
+}
+
+void describeFlightController(const RWCollectable& object, FieldWriter& out) {
+  const auto& controller = as<FmFlightController>(object);
+  controllerFields(controller, out);
+  out.integer("mode", controller.mode());
+}
+
+void describeBillboardController(const RWCollectable& object, FieldWriter& out) {
+  const auto& controller = as<FmBillboardController>(object);
+  controllerFields(controller, out);
+  out.integer("faceCamera", controller.faceCamera());
 }
 
 constexpr DescriberEntry table[] = {
@@ -81,6 +100,10 @@ constexpr DescriberEntry table[] = {
     {FmAnimatedQuat::id, describeAnimatedQuat},
     {FmAnimatedFloat::id, describeAnimatedFloat},
     {FmTransformController::id, describeTransformController},
+    {FmFlightController::id, describeFlightController},
+    {FmTimerBarController::id, describeTransformController},
+    {FmBillboardController::id, describeBillboardController},
+    {FmEnvironController::id, describeTransformController},
 };
 
 }  // namespace
