@@ -1,0 +1,88 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "FmClock.h"
+#include "FmFrameStatistics.h"
+#include "FmScene.h"
+#include "RWCString.h"
+
+// The engine object: holds the loaded scene, measures the game time and keeps the
+// frame statistics. The game derives from it; the parts of the program that need
+// the engine outside their call chain reach it through instance().
+class FmEngine {
+public:
+  // The time step per frame while screenshots are being captured: 1/24 s.
+  static constexpr float captureStep = 0.041666668f;
+
+  // The clock must outlive the engine; its frequency is read here, once.
+  explicit FmEngine(const FmClock& clock);
+  FmEngine(const FmEngine&) = delete;
+  FmEngine& operator=(const FmEngine&) = delete;
+  virtual ~FmEngine();
+
+  // The engine built last, or nil once it is destroyed.
+  static FmEngine* instance() { return instance_; }
+
+  // Reads the scene from the named file, used as it stands. A file that can't be
+  // opened or ends early leaves what was read; persistence errors propagate, after
+  // the objects created by the read have been destroyed.
+  bool loadScene(const char* name);
+  // Makes now time zero and takes the loop flag from the scene's duration.
+  void beginTime();
+  // Seconds since time zero, without the time spent paused; frozen while paused,
+  // stepping by captureStep while a capture is active, and wrapped to 0 when a
+  // looping scene reaches its duration.
+  float currentTime();
+  void togglePause();
+  // Calls alternately open and close an interval that is kept out of the game time,
+  // like a pause that does not freeze currentTime (screenshots step it meanwhile).
+  // Such intervals and pauses may overlap.
+  void accountPause();
+  void previousCamera();
+  void nextCamera();
+  // Refills the worker's timer bar, if it has one, to run out `duration` seconds
+  // after the time of the last currentTime.
+  void startTimerBar(float duration);
+
+  FmScene& scene() { return scene_; }
+  const FmScene& scene() const { return scene_; }
+  const RWCString& sceneFileName() const { return sceneFileName_; }
+  bool paused() const { return paused_; }
+  bool loops() const { return loops_; }
+  bool captureActive() const { return captureActive_; }
+  void setCaptureActive(bool active) { captureActive_ = active; }
+  bool winEvent() const { return winEvent_; }
+  void setWinEvent(bool raised) { winEvent_ = raised; }
+  bool failEvent() const { return failEvent_; }
+  void setFailEvent(bool raised) { failEvent_ = raised; }
+  FmFrameStatistics& statistics() { return statistics_; }
+  const FmFrameStatistics& statistics() const { return statistics_; }
+
+private:
+  double elapsedSeconds() const;
+  bool held() const { return paused_ || accounting_; }
+  void updateHold(bool wasHeld);
+  void resetStart();
+  void selectCamera(std::size_t index);
+  std::size_t currentCameraIndex() const;
+
+  static FmEngine* instance_;
+
+  const FmClock& clock_;
+  const std::uint64_t frequency_;
+  std::uint64_t startCount_ = 0;
+  FmFrameStatistics statistics_;
+  RWCString sceneFileName_;
+  FmScene scene_;
+  float currentTime_ = 0.0f;
+  double pausedTime_ = 0.0;  // seconds kept out of the game time since time zero
+  double holdStart_ = 0.0;   // seconds since time zero at which the current hold began
+  bool paused_ = false;
+  bool accounting_ = false;
+  bool loops_ = false;
+  bool captureActive_ = false;
+  bool winEvent_ = false;
+  bool failEvent_ = false;
+};
