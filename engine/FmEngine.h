@@ -25,9 +25,10 @@ public:
   // The engine built last, or nil once it is destroyed.
   static FmEngine* instance() { return instance_; }
 
-  // Reads the scene from the named file, used as it stands. A file that can't be
-  // opened or ends early leaves what was read; persistence errors propagate, after
-  // the objects created by the read have been destroyed.
+  // Reads the scene from the named file, used as it stands; true once read. A file
+  // that can't be opened, holds no record or holds something other than a scene
+  // raises RWExternalErr; a file that ends early leaves what was read. Persistence
+  // errors propagate after the objects created by the read have been destroyed.
   bool loadScene(const char* name);
   // Makes now time zero and takes the loop flag from the scene's duration.
   void beginTime();
