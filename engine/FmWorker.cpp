@@ -4,7 +4,9 @@
 #include <unordered_set>
 
 #include "FmCamera.h"
+#include "FmFlightController.h"
 #include "FmObject.h"
+#include "FmTimerBarController.h"
 #include "RWBinaryFile.h"
 #include "RWErrors.h"
 #include "RWFactory.h"
@@ -281,7 +283,9 @@ void FmWorker::checkReferences() const {
        {static_cast<const FmNode*>(camera_), static_cast<const FmNode*>(projectileTemplate_)}) {
     if (node && !held.holds(node)) raiseBadWorker("a reference to a node it does not hold");
   }
-  for (const FmTransformController* controller : {flightController_, timerBar_}) {
+  const FmTransformController* flight = flightController_;
+  const FmTransformController* bar = timerBar_;
+  for (const FmTransformController* controller : {flight, bar}) {
     if (controller && !held.controllers.count(controller)) {
       raiseBadWorker("a reference to a controller that no node of it owns");
     }
@@ -359,14 +363,15 @@ void FmWorker::setCamera(FmCamera* camera) {
   viewer_.farDistance = camera->farClip();
 }
 
-// Environment and billboard controllers follow the current camera.
+// Environment and billboard controllers follow the current camera. A child that
+// holds the new camera stays, as moving it would cut a cycle out of the tree.
 void FmWorker::moveAttachedChildren(FmCamera* from, FmCamera* to) {
   std::size_t i = 0;
   while (i < from->childCount()) {
     FmNode* child = from->childAt(i);
     const FmTransformController* controller = child->controller();
     const RWClassID kind = controller ? controller->classId() : 0;
-    if (kind != environControllerId && kind != billboardControllerId) {
+    if ((kind != environControllerId && kind != billboardControllerId) || child->isAncestorOf(to)) {
       ++i;
       continue;
     }
@@ -432,6 +437,14 @@ void FmWorker::setAuxNode(FmNode* node, bool shared) {
   if (node != auxNode_ && auxNode_ && !auxShared_) delete auxNode_;
   auxNode_ = node;
   auxShared_ = shared;
+}
+
+void FmWorker::setFlightController(FmTransformController* controller) {
+  flightController_ = dynamic_cast<FmFlightController*>(controller);
+}
+
+void FmWorker::setTimerBar(FmTransformController* controller) {
+  timerBar_ = dynamic_cast<FmTimerBarController*>(controller);
 }
 
 void FmWorker::setPoints(const FmPoint& a, const FmPoint& b) {

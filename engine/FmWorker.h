@@ -11,13 +11,15 @@
 #include "RWOrdered.h"
 
 class FmCamera;
+class FmFlightController;
 class FmObject;
+class FmTimerBarController;
 
 // Owns a scene's node tree and keeps its nodes sorted into typed lists for drawing
-// and collision; holds the current camera and the player's controls.
+// and collision; holds the current camera and the player's controls, and runs the
+// per-frame update, pruning and collision passes.
 //
-// The flight controller and the timer bar are held as the transform controllers
-// they derive from, the projectile template as the object it derives from.
+// The projectile template is held as the object it derives from.
 class FmWorker : public RWCollectable {
 public:
   static constexpr RWClassID id = 1144;
@@ -60,8 +62,27 @@ public:
   void unregisterTree(FmNode* node);
   // The list that the node belongs in by its class, or nil.
   RWOrdered* listFor(const FmNode* node);
-  // A nil camera changes nothing.
+  // A nil camera changes nothing. Children of the previous camera that follow the
+  // camera (environment and billboard controllers) move to the new one, except one
+  // that holds the new camera itself.
   void setCamera(FmCamera* camera);
+  // One frame: the tree update, removal of expired nodes, the viewer, visibility
+  // and the blended objects ordered near to far. The worker's camera, flight
+  // controller, timer bar, background, projectile template and auxiliary node
+  // never outlive the nodes removed; a removed camera gives way to the first camera
+  // left in the tree, or to none.
+  void updateScene(float time);
+  // Tests every collider among the objects against every target, itself included.
+  // Objects that enter the lists during the pass take part from the next one.
+  void collide(float time);
+  // Orders the opaque and alpha-tested objects so that objects that share a
+  // material are next to each other.
+  void groupByMaterial();
+  // The first object template with exactly the name becomes the projectile
+  // template; without one it stays as it was.
+  void findTemplate(const RWCString& name);
+  // Turn rates in degrees per second (pitch, yaw, roll) for the flight controller.
+  void steer(const FmPoint& rates, float speed, float time);
   void clear();
   // Lets go of everything the worker holds without destroying it.
   void release();
@@ -80,15 +101,17 @@ public:
   // tree and a template already listed.
   bool addTemplate(FmNode* node);
   FmCamera* camera() const { return camera_; }
-  FmTransformController* flightController() const { return flightController_; }
-  void setFlightController(FmTransformController* controller) { flightController_ = controller; }
+  FmFlightController* flightController() const { return flightController_; }
+  // Keeps only a flight controller; any other controller leaves none.
+  void setFlightController(FmTransformController* controller);
   FmObject* projectileTemplate() const { return projectileTemplate_; }
   void setProjectileTemplate(FmObject* node) { projectileTemplate_ = node; }
   // Owned while it has no parent.
   FmObject* background() const { return background_; }
   void setBackground(FmObject* object);
-  FmTransformController* timerBar() const { return timerBar_; }
-  void setTimerBar(FmTransformController* controller) { timerBar_ = controller; }
+  FmTimerBarController* timerBar() const { return timerBar_; }
+  // Keeps only a timer bar controller; any other controller leaves none.
+  void setTimerBar(FmTransformController* controller);
   FmNode* auxNode() const { return auxNode_; }
   bool auxShared() const { return auxShared_; }
   // Destroys an owned previous auxiliary node; owns the new one unless shared.
@@ -116,13 +139,18 @@ private:
   void checkReferences() const;
   void moveAttachedChildren(FmCamera* from, FmCamera* to);
   void clearLists();
+  void pruneChildren(FmNode* node, float time);
+  void letGoOf(const FmNode* expired);
+  void updateViewer();
+  void sortObjects(RWOrdered& list, std::ptrdiff_t first, std::ptrdiff_t last) const;
+  bool sortsBefore(const RWCollectable* a, const RWCollectable* b) const;
 
   bool sortByMaterial_ = false;
   FmCamera* camera_ = nullptr;
-  FmTransformController* flightController_ = nullptr;
+  FmFlightController* flightController_ = nullptr;
   FmObject* projectileTemplate_ = nullptr;
   FmObject* background_ = nullptr;
-  FmTransformController* timerBar_ = nullptr;
+  FmTimerBarController* timerBar_ = nullptr;
   FmViewer viewer_;
   FmNode root_;
   RWOrdered objects_;

@@ -1,0 +1,180 @@
+// The worker's per-frame passes: update, pruning, viewer, visibility, sorting,
+// collision, and the player's controls.
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <functional>
+#include <utility>
+
+#include "FmCamera.h"
+#include "FmFlightController.h"
+#include "FmObject.h"
+#include "FmTimerBarController.h"
+#include "FmWorker.h"
+
+namespace {
+
+bool controlledWithin(const FmNode* node, const FmTransformController* controller) {
+  if (node->controller() == controller) return true;
+  for (std::size_t i = 0; i < node->childCount(); ++i) {
+    if (controlledWithin(node->childAt(i), controller)) return true;
+  }
+  return false;
+}
+
+// The object lists only ever receive objects (see listOf).
+FmObject* objectAt(const RWOrdered& list, std::size_t index) {
+  return static_cast<FmObject*>(list.elementAt(index));
+}
+
+// The collision candidates as a pass began: contacts add explosions and move hit
+// targets, so the lists may grow while they are walked.
+class Candidates {
+public:
+  Candidates(const RWOrdered& objects, const RWOrdered& alphaObjects, const RWOrdered& blendObjects)
+      : lists_{&objects, &alphaObjects, &blendObjects},
+        counts_{objects.entryCount(), alphaObjects.entryCount(), blendObjects.entryCount()} {}
+
+  void forEach(const std::function<void(FmObject*)>& visit) const {
+    for (std::size_t k = 0; k < lists_.size(); ++k) {
+      for (std::size_t i = 0; i < std::min(counts_[k], lists_[k]->entryCount()); ++i) {
+        visit(objectAt(*lists_[k], i));
+      }
+    }
+  }
+
+private:
+  std::array<const RWOrdered*, 3> lists_;
+  std::array<std::size_t, 3> counts_;
+};
+
+}  // namespace
+
+void FmWorker::updateScene(float time) {
+  cameraMatrix_ = FmMatrix::identity();
+  root_.update(time, cameraMatrix_);
+  pruneChildren(&root_, time);
+  updateViewer();
+  root_.updateVisibility(time, viewer_);
+  sortByMaterial_ = false;
+  sortObjects(blendObjects_, 0, static_cast<std::ptrdiff_t>(blendObjects_.entryCount()) - 1);
+}
+
+void FmWorker::pruneChildren(FmNode* node, float time) {
+  std::size_t i = 0;
+  while (i < node->childCount()) {
+    FmNode* child = node->childAt(i);
+    if (child->isAlive(time)) {
+      pruneChildren(child, time);
+      ++i;
+      continue;
+    }
+    letGoOf(child);
+    delete detachNode(child);
+  }
+}
+
+// Before an expired subtree is destroyed, nothing the worker points at may remain
+// in it; the followers of a lost camera move to its successor while still listed.
+void FmWorker::letGoOf(const FmNode* expired) {
+  if (expired->isAncestorOf(camera_)) {
+    FmCamera* successor = nullptr;
+    for (std::size_t i = 0; i < cameras_.entryCount() && !successor; ++i) {
+      auto* candidate = dynamic_cast<FmCamera*>(cameras_.elementAt(i));
+      if (candidate && !expired->isAncestorOf(candidate)) successor = candidate;
+    }
+    setCamera(successor);
+    if (!successor) camera_ = nullptr;
+  }
+  if (expired->isAncestorOf(background_)) background_ = nullptr;
+  if (expired->isAncestorOf(projectileTemplate_)) projectileTemplate_ = nullptr;
+  if (expired->isAncestorOf(auxNode_)) {
+    auxNode_ = nullptr;
+    auxShared_ = false;
+  }
+  if (flightController_ && controlledWithin(expired, flightController_)) {
+    flightController_ = nullptr;
+  }
+  if (timerBar_ && controlledWithin(expired, timerBar_)) timerBar_ = nullptr;
+}
+
+void FmWorker::updateViewer() {
+  if (!camera_) return;
+  if (const FmTransformController* controller = camera_->controller()) {
+    cameraMatrix_ = controller->matrix();
+  }
+  FmPoint direction{cameraMatrix_[8], cameraMatrix_[9], cameraMatrix_[10]};
+  const float length =
+      std::sqrt(direction.x * direction.x + direction.y * direction.y + direction.z * direction.z);
+  if (length != 0.0f) direction = direction * (1.0f / length);
+  viewer_.direction = direction * -1.0f;
+  viewer_.position = {cameraMatrix_[12], cameraMatrix_[13], cameraMatrix_[14]};
+}
+
+bool FmWorker::sortsBefore(const RWCollectable* a, const RWCollectable* b) const {
+  const auto* left = static_cast<const FmObject*>(a);
+  const auto* right = static_cast<const FmObject*>(b);
+  if (sortByMaterial_) return std::less<const FmMaterial*>()(left->material(), right->material());
+  return left->viewDistance() < right->viewDistance();
+}
+
+// Quicksort with the first entry as the pivot. Only the smaller side recurses, so
+// that the depth stays logarithmic however the entries lie (the blended list
+// arrives sorted every frame after the first).
+void FmWorker::sortObjects(RWOrdered& list, std::ptrdiff_t first, std::ptrdiff_t last) const {
+  while (first < last) {
+    const RWCollectable* pivot = list.elementAt(static_cast<std::size_t>(first));
+    std::ptrdiff_t forward = first;
+    std::ptrdiff_t backward = last + 1;
+    const auto at = [&list](std::ptrdiff_t index) -> RWCollectable*& {
+      return list.elementRefAt(static_cast<std::size_t>(index));
+    };
+    for (;;) {
+      do ++forward;
+      while (forward <= last && !sortsBefore(pivot, at(forward)));
+      do --backward;
+      while (sortsBefore(pivot, at(backward)));
+      if (forward >= backward) break;
+      std::swap(at(forward), at(backward));
+    }
+    std::swap(at(first), at(backward));
+    if (backward - first < last - backward) {
+      sortObjects(list, first, backward - 1);
+      first = backward + 1;
+    } else {
+      sortObjects(list, backward + 1, last);
+      last = backward - 1;
+    }
+  }
+}
+
+void FmWorker::groupByMaterial() {
+  sortByMaterial_ = true;
+  sortObjects(alphaObjects_, 0, static_cast<std::ptrdiff_t>(alphaObjects_.entryCount()) - 1);
+  sortObjects(objects_, 0, static_cast<std::ptrdiff_t>(objects_.entryCount()) - 1);
+}
+
+void FmWorker::collide(float time) {
+  const Candidates candidates(objects_, alphaObjects_, blendObjects_);
+  candidates.forEach([&](FmObject* collider) {
+    if (!(collider->contactFlags() & FmObject::colliderFlag)) return;
+    candidates.forEach([&](FmObject* target) {
+      if (target->contactFlags() & FmObject::targetFlag) collider->contact(target, time);
+    });
+  });
+}
+
+void FmWorker::findTemplate(const RWCString& name) {
+  for (std::size_t i = 0; i < templates_.entryCount(); ++i) {
+    auto* candidate = dynamic_cast<FmObject*>(templates_.elementAt(i));
+    if (candidate && candidate->name().view() == name.view()) {
+      projectileTemplate_ = candidate;
+      return;
+    }
+  }
+}
+
+void FmWorker::steer(const FmPoint& rates, float speed, float time) {
+  if (flightController_) flightController_->steer(rates, speed, time);
+}
