@@ -5,9 +5,11 @@
 #include <vector>
 
 #include "FmFlightController.h"
+#include "FmFlock.h"
 #include "FmMaterial.h"
 #include "FmOpenGLTexture.h"
 #include "FmQuat.h"
+#include "FmRocket.h"
 #include "FmTransformController.h"
 #include "LevelCommands.h"
 #include "RWBinaryFile.h"
@@ -138,20 +140,25 @@ TEST(LevelToolDump, PrintsAnimationAndGeometryFields) {
     FmOpenGLTexture texture("sky");
     ASSERT_TRUE(texture.setImage(1, 1, {10, 20, 30, 40}));
     FmMaterial material;
+    FmRocket rocket;
+    FmFlock flock;
     RWOrdered top;
     top.insert(&controller);
     top.insert(&texture);
     top.insert(&material);
+    top.insert(&rocket);
+    top.insert(&flock);
     RWBinaryFile file(path.c_str(), "wb");
     writeObject(file, &top);
   }
   const ToolRun run = levelTool({"dump", path.c_str()});
   EXPECT_EQ(run.status, 0) << run.err;
   for (const char* expected :
-       {"FmFlightController (0x0477)", "  mode: 2\n", "FmAnimatedPoint (0x047B)", "FmPositionKey (0x0474)",
-        "  position: (1, 2, 3)\n  time: 0.5\n", "FmRotationKey (0x0475)", "FmQuat (0x046B)",
-        "  name: \"sky\"\n", "  width: 1\n", "  pixelBytes: 4\n",
-        "  diffuse: (0.800000012, 0.800000012, 0.800000012)\n"}) {
+       {"FmFlightController (0x0477)", "  mode: 2\n", "FmAnimatedPoint (0x047B)",
+        "FmPositionKey (0x0474)", "  position: (1, 2, 3)\n  time: 0.5\n", "FmRotationKey (0x0475)",
+        "FmQuat (0x046B)", "  name: \"sky\"\n", "  width: 1\n", "  pixelBytes: 4\n",
+        "  diffuse: (0.800000012, 0.800000012, 0.800000012)\n", "FmRocket (0x0489)",
+        "  speed: 20\n", "FmFlock (0x047D)", "  memberCount: "}) {
     EXPECT_NE(run.out.find(expected), std::string::npos) << expected << "\n" << run.out;
   }
   EXPECT_EQ(levelTool({"check", path.c_str()}).out, "ok\n");

@@ -7,6 +7,7 @@
 #include "FmFloatKey.h"
 #include "FmPositionKey.h"
 #include "FmQuat.h"
+#include "FmRocketController.h"
 #include "FmRotationKey.h"
 #include "FmTimerBarController.h"
 #include "FmTransformController.h"
@@ -85,6 +86,12 @@ void describeFlightController(const RWCollectable& object, FieldWriter& out) {
   out.integer("mode", controller.mode());
 }
 
+void describeRocketController(const RWCollectable& object, FieldWriter& out) {
+  const auto& controller = as<FmRocketController>(object);
+  controllerFields(controller, out);
+  out.real("speed", controller.speed());
+}
+
 void describeBillboardController(const RWCollectable& object, FieldWriter& out) {
   const auto& controller = as<FmBillboardController>(object);
   controllerFields(controller, out);
@@ -104,6 +111,7 @@ constexpr DescriberEntry table[] = {
     {FmTimerBarController::id, describeTransformController},
     {FmBillboardController::id, describeBillboardController},
     {FmEnvironController::id, describeTransformController},
+    {FmRocketController::id, describeRocketController},
 };
 
 }  // namespace

@@ -1,8 +1,11 @@
 #include <vector>
 
 #include "FmAnimatedMesh.h"
+#include "FmBoidController.h"
 #include "FmCamera.h"
 #include "FmFace.h"
+#include "FmFlightController.h"
+#include "FmFlock.h"
 #include "FmFog.h"
 #include "FmLight.h"
 #include "FmMaterial.h"
@@ -11,7 +14,9 @@
 #include "FmObject.h"
 #include "FmOpenGLAnimatedTexture.h"
 #include "FmOpenGLTexture.h"
+#include "FmRocket.h"
 #include "FmScene.h"
+#include "FmTimerBarController.h"
 #include "FmWorker.h"
 #include "ObjectDescribers.h"
 #include "RWOrdered.h"
@@ -117,8 +122,7 @@ void describeLight(const RWCollectable& object, FieldWriter& out) {
   out.reals("storedVector", pointValues(light.storedVector()));
 }
 
-void describeSceneObject(const RWCollectable& object, FieldWriter& out) {
-  const auto& item = as<FmObject>(object);
+void objectFields(const FmObject& item, FieldWriter& out) {
   nodeFields(item, out);
   out.integer("vertexCount", item.vertexCount());
   out.references("animations", elementsOf(item.animations()));
@@ -138,6 +142,50 @@ void describeSceneObject(const RWCollectable& object, FieldWriter& out) {
   out.integer("morphs", item.morphs());
   out.reference("visibilityTrack", &item.visibilityTrack());
   out.integer("distanceAxis", item.distanceAxis());
+}
+
+void describeSceneObject(const RWCollectable& object, FieldWriter& out) {
+  objectFields(as<FmObject>(object), out);
+}
+
+void describeRocket(const RWCollectable& object, FieldWriter& out) {
+  const auto& rocket = as<FmRocket>(object);
+  objectFields(rocket, out);
+  out.real("speed", rocket.speed());
+  out.reference("explosion", rocket.explosion());
+}
+
+void describeFlock(const RWCollectable& object, FieldWriter& out) {
+  const auto& flock = as<FmFlock>(object);
+  nodeFields(flock, out);
+  out.reference("prototype", flock.prototype());
+  out.integer("prototypeOwned", flock.prototypeOwned());
+  out.integer("active", flock.active());
+  out.integer("memberCount", flock.memberCount());
+  out.real("repelThreshold", flock.repelThreshold());
+  out.real("repelScale", flock.repelScale());
+  out.real("neighbourRadius", flock.neighbourRadius());
+  out.real("cruiseFactor", flock.cruiseFactor());
+  out.real("floor", flock.floor());
+  out.real("ceiling", flock.ceiling());
+  out.real("timeLimit", flock.timeLimit());
+}
+
+void describeBoidController(const RWCollectable& object, FieldWriter& out) {
+  const auto& boid = as<FmBoidController>(object);
+  out.reference("position", &boid.position());
+  out.reference("rotation", &boid.rotation());
+  out.reference("scale", &boid.scale());
+  out.reals("heading", pointValues(boid.heading()));
+  out.real("speed", boid.speed());
+  out.real("pitch", boid.pitch());
+  out.real("yaw", boid.yaw());
+  out.real("roll", boid.roll());
+  out.real("turnRate", boid.turnRate());
+  out.real("pitchStep", boid.pitchStep());
+  out.real("cruiseSpeed", boid.cruiseSpeed());
+  out.real("climbDrag", boid.climbDrag());
+  out.real("alignBoost", boid.alignBoost());
 }
 
 void describeFog(const RWCollectable& object, FieldWriter& out) {
@@ -186,6 +234,9 @@ constexpr DescriberEntry table[] = {
     {FmCamera::id, describeCamera},
     {FmLight::id, describeLight},
     {FmObject::id, describeSceneObject},
+    {FmRocket::id, describeRocket},
+    {FmFlock::id, describeFlock},
+    {FmBoidController::id, describeBoidController},
     {FmFog::id, describeFog},
     {FmWorker::id, describeWorker},
     {FmScene::id, describeScene},
