@@ -15,11 +15,6 @@
 
 namespace {
 
-template <class T>
-const T& as(const RWCollectable& object) {
-  return static_cast<const T&>(object);
-}
-
 void quatFields(const FmQuat& q, FieldWriter& out) {
   out.real("x", q.x);
   out.real("y", q.y);
@@ -70,12 +65,6 @@ void describeAnimatedFloat(const RWCollectable& object, FieldWriter& out) {
   out.reference("keys", track.keys());
 }
 
-void controllerFields(const FmTransformController& controller, FieldWriter& out) {
-  out.reference("position", &controller.position());
-  out.reference("rotation", &controller.rotation());
-  out.reference("scale", &controller.scale());
-}
-
 void describeTransformController(const RWCollectable& object, FieldWriter& out) {
   controllerFields(as<FmTransformController>(object), out);
 }
@@ -118,4 +107,10 @@ constexpr DescriberEntry table[] = {
 
 std::span<const DescriberEntry> animDescribers() {
   return table;
+}
+
+void controllerFields(const FmTransformController& controller, FieldWriter& out) {
+  out.reference("position", &controller.position());
+  out.reference("rotation", &controller.rotation());
+  out.reference("scale", &controller.scale());
 }

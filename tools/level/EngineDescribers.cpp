@@ -23,11 +23,6 @@
 
 namespace {
 
-template <class T>
-const T& as(const RWCollectable& object) {
-  return static_cast<const T&>(object);
-}
-
 std::vector<const RWCollectable*> elementsOf(const RWOrdered& list) {
   std::vector<const RWCollectable*> elements;
   for (std::size_t i = 0; i < list.entryCount(); ++i) elements.push_back(list[i]);
@@ -173,9 +168,7 @@ void describeFlock(const RWCollectable& object, FieldWriter& out) {
 
 void describeBoidController(const RWCollectable& object, FieldWriter& out) {
   const auto& boid = as<FmBoidController>(object);
-  out.reference("position", &boid.position());
-  out.reference("rotation", &boid.rotation());
-  out.reference("scale", &boid.scale());
+  controllerFields(boid, out);
   out.reals("heading", pointValues(boid.heading()));
   out.real("speed", boid.speed());
   out.real("pitch", boid.pitch());
