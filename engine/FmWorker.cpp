@@ -103,7 +103,7 @@ FmWorker::FmWorker(const FmWorker& other)
       auxNode_(other.auxNode_) {
   cloneTemplates(other.templates_, templates_);
   const std::size_t index = other.templates_.indexOf(other.projectileTemplate_);
-  if (index != RW_NPOS) projectileTemplate_ = dynamic_cast<FmObject*>(templates_.elementAt(index));
+  if (index != RW_NPOS) projectileTemplate_ = dynamic_cast<FmRocket*>(templates_.elementAt(index));
   if (background_ && !background_->parent()) {
     background_ = static_cast<FmObject*>(background_->clone());
   }

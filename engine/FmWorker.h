@@ -6,20 +6,20 @@
 #include "FmMatrix.h"
 #include "FmNode.h"
 #include "FmPoint.h"
+#include "FmRocket.h"
 #include "FmTransformController.h"
 #include "FmViewer.h"
 #include "RWOrdered.h"
 
 class FmCamera;
 class FmFlightController;
+class FmFlock;
 class FmObject;
 class FmTimerBarController;
 
 // Owns a scene's node tree and keeps its nodes sorted into typed lists for drawing
 // and collision; holds the current camera and the player's controls, and runs the
 // per-frame update, pruning and collision passes.
-//
-// The projectile template is held as the object it derives from.
 class FmWorker : public RWCollectable {
 public:
   static constexpr RWClassID id = 1144;
@@ -78,9 +78,25 @@ public:
   // Orders the opaque and alpha-tested objects so that objects that share a
   // material are next to each other.
   void groupByMaterial();
-  // The first object template with exactly the name becomes the projectile
+  // The first rocket template with exactly the name becomes the projectile
   // template; without one it stays as it was.
   void findTemplate(const RWCString& name);
+  // Gives every flock without members its prototype and, when it is active, its
+  // members. A flock named "name*other" is renamed "name" and takes the first
+  // object named "other" in the lists as its prototype: the object itself, taken
+  // out of the tree, when the flock owns its prototype, else a copy. An object that
+  // holds the flock is never taken. Then groups the objects by material.
+  void prepareFlocks(float time);
+  // Makes the flock at the index the only active one; an index outside the flocks
+  // changes nothing.
+  void selectFlock(std::int32_t index);
+  // Replaces the members of the current flock with fresh ones restarted at the
+  // time; the old members leave the lists, and nothing the worker points at stays
+  // in them, before they are destroyed.
+  void restartFlock(float time);
+  // Adds a duplicate of the projectile template under the root and launches it
+  // from the flight controller; returns it, or nil without a template.
+  FmRocket* launchProjectile(float time);
   // Turn rates in degrees per second (pitch, yaw, roll) for the flight controller.
   void steer(const FmPoint& rates, float speed, float time);
   void clear();
@@ -104,8 +120,8 @@ public:
   FmFlightController* flightController() const { return flightController_; }
   // Keeps only a flight controller; any other controller leaves none.
   void setFlightController(FmTransformController* controller);
-  FmObject* projectileTemplate() const { return projectileTemplate_; }
-  void setProjectileTemplate(FmObject* node) { projectileTemplate_ = node; }
+  FmRocket* projectileTemplate() const { return projectileTemplate_; }
+  void setProjectileTemplate(FmRocket* node) { projectileTemplate_ = node; }
   // Owned while it has no parent.
   FmObject* background() const { return background_; }
   void setBackground(FmObject* object);
@@ -141,6 +157,8 @@ private:
   void clearLists();
   void pruneChildren(FmNode* node, float time);
   void letGoOf(const FmNode* expired);
+  FmObject* findPrototype(const RWCString& name, const FmFlock* flock) const;
+  void givePrototype(FmFlock* flock);
   void updateViewer();
   void sortObjects(RWOrdered& list, std::ptrdiff_t first, std::ptrdiff_t last) const;
   bool sortsBefore(const RWCollectable* a, const RWCollectable* b) const;
@@ -148,7 +166,7 @@ private:
   bool sortByMaterial_ = false;
   FmCamera* camera_ = nullptr;
   FmFlightController* flightController_ = nullptr;
-  FmObject* projectileTemplate_ = nullptr;
+  FmRocket* projectileTemplate_ = nullptr;
   FmObject* background_ = nullptr;
   FmTimerBarController* timerBar_ = nullptr;
   FmViewer viewer_;

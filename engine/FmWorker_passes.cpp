@@ -5,11 +5,15 @@
 #include <array>
 #include <cmath>
 #include <functional>
+#include <string_view>
 #include <utility>
+#include <vector>
 
 #include "FmCamera.h"
 #include "FmFlightController.h"
+#include "FmFlock.h"
 #include "FmObject.h"
+#include "FmRocket.h"
 #include "FmTimerBarController.h"
 #include "FmWorker.h"
 
@@ -167,7 +171,7 @@ void FmWorker::collide(float time) {
 
 void FmWorker::findTemplate(const RWCString& name) {
   for (std::size_t i = 0; i < templates_.entryCount(); ++i) {
-    auto* candidate = dynamic_cast<FmObject*>(templates_.elementAt(i));
+    auto* candidate = dynamic_cast<FmRocket*>(templates_.elementAt(i));
     if (candidate && candidate->name().view() == name.view()) {
       projectileTemplate_ = candidate;
       return;
@@ -177,4 +181,102 @@ void FmWorker::findTemplate(const RWCString& name) {
 
 void FmWorker::steer(const FmPoint& rates, float speed, float time) {
   if (flightController_) flightController_->steer(rates, speed, time);
+}
+
+FmObject* FmWorker::findPrototype(const RWCString& name, const FmFlock* flock) const {
+  for (const RWOrdered* list : {&objects_, &alphaObjects_, &blendObjects_}) {
+    for (std::size_t i = 0; i < list->entryCount(); ++i) {
+      FmObject* candidate = objectAt(*list, i);
+      if (candidate->name().view() == name.view() && !candidate->isAncestorOf(flock)) {
+        return candidate;
+      }
+    }
+  }
+  return nullptr;
+}
+
+// Without a "*" in its name the flock keeps the prototype it has; one whose
+// prototype is not found keeps it as well.
+void FmWorker::givePrototype(FmFlock* flock) {
+  const std::string_view name = flock->name().view();
+  const std::size_t star = name.find('*');
+  if (star == std::string_view::npos) return;
+  const RWCString wanted(name.data() + star + 1, name.size() - star - 1);
+  flock->setName(RWCString(name.data(), star));
+  FmObject* found = findPrototype(wanted, flock);
+  if (!found) return;
+  if (flock->prototypeOwned()) {
+    letGoOf(found);
+    detachNode(found);
+    flock->setPrototype(found, true);
+    return;
+  }
+  auto* copy = static_cast<FmObject*>(found->clone());
+  copy->computeBounds(0);
+  flock->setPrototype(copy, true);
+}
+
+void FmWorker::prepareFlocks(float time) {
+  root_.computeBounds(0);
+  for (std::size_t i = 0; i < templates_.entryCount(); ++i) {
+    static_cast<FmNode*>(templates_.elementAt(i))->computeBounds(0);
+  }
+  if (auxNode_) auxNode_->computeBounds(0);
+  // Taking a prototype out of the tree may take other flocks with it, and new
+  // members may bring flocks of their own: the flocks are those listed at the start
+  // that are still listed when their turn comes.
+  std::vector<FmFlock*> pending;
+  for (std::size_t i = 0; i < flocks_.entryCount(); ++i) {
+    auto* flock = dynamic_cast<FmFlock*>(flocks_.elementAt(i));
+    if (flock && flock->childCount() == 0) pending.push_back(flock);
+  }
+  for (FmFlock* flock : pending) {
+    if (!flocks_.contains(flock)) continue;
+    givePrototype(flock);
+    if (!flock->active()) continue;
+    flock->populate(time);
+    flock->restart(0.0f);
+    for (std::size_t i = 0; i < flock->childCount(); ++i) registerTree(flock->childAt(i));
+  }
+  groupByMaterial();
+}
+
+void FmWorker::selectFlock(std::int32_t index) {
+  if (index < 0 || static_cast<std::size_t>(index) >= flocks_.entryCount()) return;
+  currentFlock_ = index;
+  for (std::size_t i = 0; i < flocks_.entryCount(); ++i) {
+    if (auto* flock = dynamic_cast<FmFlock*>(flocks_.elementAt(i))) {
+      flock->setActive(i == static_cast<std::size_t>(index));
+    }
+  }
+}
+
+void FmWorker::restartFlock(float time) {
+  if (currentFlock_ < 0 || static_cast<std::size_t>(currentFlock_) >= flocks_.entryCount()) return;
+  auto* flock = dynamic_cast<FmFlock*>(flocks_.elementAt(static_cast<std::size_t>(currentFlock_)));
+  if (!flock) return;
+  for (std::size_t i = 0; i < flock->childCount(); ++i) {
+    letGoOf(flock->childAt(i));
+    unregisterTree(flock->childAt(i));
+  }
+  flock->populate(time);
+  flock->restart(time);
+  for (std::size_t i = 0; i < flock->childCount(); ++i) registerTree(flock->childAt(i));
+}
+
+FmRocket* FmWorker::launchProjectile(float time) {
+  if (!projectileTemplate_) return nullptr;
+  FmNode* node = projectileTemplate_->duplicate();
+  auto* rocket = dynamic_cast<FmRocket*>(node);
+  if (!rocket) {
+    delete node;
+    return nullptr;
+  }
+  addNode(rocket, nullptr);
+  if (rocket->parent() != &root_) {
+    delete rocket;
+    return nullptr;
+  }
+  rocket->launch(flightController_, time);
+  return rocket;
 }

@@ -12,6 +12,7 @@
 #include "FmFlightController.h"
 #include "FmMaterial.h"
 #include "FmObject.h"
+#include "FmRocket.h"
 #include "FmTimerBarController.h"
 #include "FmTransformController.h"
 #include "FmWorker.h"
@@ -244,13 +245,19 @@ TEST(WorkerControls, SteeringReachesTheFlightController) {
   EXPECT_NEAR(flight->position().value().z, -2.0f, 1e-5f);
 }
 
-TEST(WorkerControls, FindTemplateTakesTheFirstObjectOfThatExactName) {
+TEST(WorkerControls, FindTemplateTakesTheFirstRocketOfThatExactName) {
   FmWorker worker;
+  const auto rocketNamed = [](const char* name) {
+    auto* rocket = new FmRocket;
+    rocket->setName(name);
+    return rocket;
+  };
   auto* plain = new FmNode("rocket", nullptr, -1.0f);
-  auto* longer = new FmObject("rockets", nullptr, -1.0f);
-  auto* rocket = new FmObject("rocket", nullptr, -1.0f);
-  auto* twin = new FmObject("rocket", nullptr, -1.0f);
-  for (FmNode* node : {static_cast<FmNode*>(plain), static_cast<FmNode*>(longer),
+  auto* object = new FmObject("rocket", nullptr, -1.0f);
+  FmRocket* longer = rocketNamed("rockets");
+  FmRocket* rocket = rocketNamed("rocket");
+  FmRocket* twin = rocketNamed("rocket");
+  for (FmNode* node : {plain, static_cast<FmNode*>(object), static_cast<FmNode*>(longer),
                        static_cast<FmNode*>(rocket), static_cast<FmNode*>(twin)}) {
     ASSERT_TRUE(worker.addTemplate(node));
   }
