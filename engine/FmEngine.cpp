@@ -1,6 +1,7 @@
 #include "FmEngine.h"
 
 #include "FmCamera.h"
+#include "FmFlightController.h"
 #include "FmTimerBarController.h"
 #include "RWBinaryFile.h"
 #include "RWDefs.h"
@@ -10,8 +11,14 @@
 
 FmEngine* FmEngine::instance_ = nullptr;
 
-FmEngine::FmEngine(const FmClock& clock)
-    : clock_(clock), frequency_(clock.frequency()), startCount_(clock.counter()) {
+FmEngine::FmEngine(const FmClock& clock) : FmEngine(clock, clock) {}
+
+FmEngine::FmEngine(const FmClock& clock, const FmClock& frameClock)
+    : clock_(clock),
+      frequency_(clock.frequency()),
+      frameClock_(frameClock),
+      frameFrequency_(&frameClock == &clock ? frequency_ : frameClock.frequency()),
+      startCount_(clock.counter()) {
   instance_ = this;
 }
 
@@ -50,6 +57,40 @@ bool FmEngine::loadScene(const char* name) {
   }
   file.close();
   return true;
+}
+
+void FmEngine::start(int width, int height) {
+  viewportWidth_ = width;
+  viewportHeight_ = height;
+  setupRendering();
+  FmWorker& worker = scene_.worker();
+  worker.computeBounds();
+  buildDrawingResources();
+  worker.prepareFlocks(0.0f);
+  beginTime();
+  if (auto* bar = worker.timerBar()) bar->start(0.0f);
+}
+
+void FmEngine::frame(float speed, float pitch, float yaw, float roll, float lookPitch,
+                     float lookYaw) {
+  FmWorker& worker = scene_.worker();
+  const std::uint64_t updateStart = frameClock_.counter();
+  worker.steer(FmPoint{pitch, yaw, roll}, speed, currentTime_);
+  if (auto* look = dynamic_cast<FmFlightController*>(worker.currentCameraController())) {
+    look->setLookPitch(lookPitch);
+    look->setLookYaw(lookYaw);
+  }
+  worker.updateScene(currentTime_);
+  statistics_.recordUpdate(frameSeconds(updateStart));
+
+  const std::uint64_t drawStart = frameClock_.counter();
+  const std::int32_t triangles = drawScene();
+  statistics_.recordDraw(frameSeconds(drawStart), triangles);
+
+  const std::uint64_t collisionStart = frameClock_.counter();
+  worker.collide(currentTime_);
+  statistics_.recordCollision(frameSeconds(collisionStart));
+  statistics_.endFrame();
 }
 
 void FmEngine::beginTime() {
@@ -107,6 +148,18 @@ void FmEngine::startTimerBar(float duration) {
   bar->start(currentTime_);
 }
 
+void FmEngine::setFog(int index) {
+  if (index == scene_.fogIndex()) return;
+  scene_.selectFog(index);
+  if (scene_.fogIndex() == index) fogChanged();
+}
+
+float FmEngine::frameSeconds(std::uint64_t since) const {
+  if (frameFrequency_ == 0) return 0.0f;
+  const auto ticks = static_cast<std::int64_t>(frameClock_.counter() - since);
+  return static_cast<float>(static_cast<double>(ticks) / static_cast<double>(frameFrequency_));
+}
+
 double FmEngine::elapsedSeconds() const {
   if (frequency_ == 0) return 0.0;
   const auto ticks = static_cast<std::int64_t>(clock_.counter() - startCount_);
@@ -127,6 +180,7 @@ void FmEngine::resetStart() {
 void FmEngine::selectCamera(std::size_t index) {
   FmWorker& worker = scene_.worker();
   worker.setCamera(dynamic_cast<FmCamera*>(worker.cameras().elementAt(index)));
+  cameraChanged();
 }
 
 std::size_t FmEngine::currentCameraIndex() const {

@@ -16,8 +16,11 @@ public:
   // The time step per frame while screenshots are being captured: 1/24 s.
   static constexpr float captureStep = 0.041666668f;
 
-  // The clock must outlive the engine; its frequency is read here, once.
+  // The clock must outlive the engine; its frequency is read here, once. The frame
+  // clock times the update, draw and collision steps for the statistics; it is the
+  // game clock unless a caller steps the game time itself (a benchmark).
   explicit FmEngine(const FmClock& clock);
+  FmEngine(const FmClock& clock, const FmClock& frameClock);
   FmEngine(const FmEngine&) = delete;
   FmEngine& operator=(const FmEngine&) = delete;
   virtual ~FmEngine();
@@ -30,6 +33,14 @@ public:
   // raises RWExternalErr; a file that ends early leaves what was read. Persistence
   // errors propagate after the objects created by the read have been destroyed.
   bool loadScene(const char* name);
+  // Begins the loaded scene in a viewport of the given size: sets up the drawing
+  // side, computes the bounds, prepares the flocks and starts the timer bar; time
+  // zero is the end of the preparation.
+  void start(int width, int height);
+  // One frame at the time of the last currentTime: steers the player's flight
+  // controller (rates in degrees per second), turns the camera's look, updates the
+  // scene, draws it, runs the collision pass and records the frame's timings.
+  void frame(float speed, float pitch, float yaw, float roll, float lookPitch, float lookYaw);
   // Makes now time zero and takes the loop flag from the scene's duration.
   void beginTime();
   // Seconds since time zero, without the time spent paused; frozen while paused,
@@ -46,6 +57,11 @@ public:
   // Refills the worker's timer bar, if it has one, to run out `duration` seconds
   // after the time of the last currentTime.
   void startTimerBar(float duration);
+  // Switches the scene to the fog at the index when it is not the selected one
+  // already; -1 selects none and keeps the fog parameters.
+  void setFog(int index);
+  int viewportWidth() const { return viewportWidth_; }
+  int viewportHeight() const { return viewportHeight_; }
 
   FmScene& scene() { return scene_; }
   const FmScene& scene() const { return scene_; }
@@ -61,8 +77,22 @@ public:
   FmFrameStatistics& statistics() { return statistics_; }
   const FmFrameStatistics& statistics() const { return statistics_; }
 
+protected:
+  // The drawing side. The engine alone draws nothing: these do nothing by default.
+  // Sets up the rendering state for the loaded scene.
+  virtual void setupRendering() {}
+  // Builds what drawing the scene needs once: the font and the display lists.
+  virtual void buildDrawingResources() {}
+  // Draws the frame; returns the number of triangles drawn.
+  virtual std::int32_t drawScene() { return 0; }
+  // The scene's fog selection changed.
+  virtual void fogChanged() {}
+  // The current camera changed through camera cycling.
+  virtual void cameraChanged() {}
+
 private:
   double elapsedSeconds() const;
+  float frameSeconds(std::uint64_t since) const;
   bool held() const { return paused_ || accounting_; }
   void updateHold(bool wasHeld);
   void resetStart();
@@ -73,6 +103,10 @@ private:
 
   const FmClock& clock_;
   const std::uint64_t frequency_;
+  const FmClock& frameClock_;
+  const std::uint64_t frameFrequency_;
+  int viewportWidth_ = 0;
+  int viewportHeight_ = 0;
   std::uint64_t startCount_ = 0;
   FmFrameStatistics statistics_;
   RWCString sceneFileName_;

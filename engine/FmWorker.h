@@ -81,6 +81,8 @@ public:
   // The first rocket template with exactly the name becomes the projectile
   // template; without one it stays as it was.
   void findTemplate(const RWCString& name);
+  // The bounds of the tree, the templates and the auxiliary node.
+  void computeBounds();
   // Gives every flock without members its prototype and, when it is active, its
   // members. A flock named "name*other" is renamed "name" and takes the first
   // object named "other" in the lists as its prototype: the object itself, taken

@@ -216,12 +216,16 @@ void FmWorker::givePrototype(FmFlock* flock) {
   flock->setPrototype(copy, true);
 }
 
-void FmWorker::prepareFlocks(float time) {
+void FmWorker::computeBounds() {
   root_.computeBounds(0);
   for (std::size_t i = 0; i < templates_.entryCount(); ++i) {
     static_cast<FmNode*>(templates_.elementAt(i))->computeBounds(0);
   }
   if (auxNode_) auxNode_->computeBounds(0);
+}
+
+void FmWorker::prepareFlocks(float time) {
+  computeBounds();
   // Taking a prototype out of the tree may take other flocks with it, and new
   // members may bring flocks of their own: the flocks are those listed at the start
   // that are still listed when their turn comes.
