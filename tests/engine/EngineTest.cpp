@@ -2,11 +2,18 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
+#include "FmBoidController.h"
 #include "FmCamera.h"
 #include "FmClock.h"
 #include "FmEngine.h"
+#include "FmFlightController.h"
+#include "FmFlock.h"
+#include "FmFog.h"
 #include "FmLight.h"
+#include "FmMesh.h"
+#include "FmObject.h"
 #include "FmScene.h"
 #include "FmTimerBarController.h"
 #include "RWBinaryFile.h"
@@ -339,3 +346,200 @@ TEST(EngineLoad, PersistenceErrorsPropagateWithoutLeaks) {
 }
 
 }  // namespace
+
+// ---- starting and running frames --------------------------------------------------
+
+namespace {
+
+// An engine that counts what its drawing side is asked to do.
+class RecordingEngine : public FmEngine {
+public:
+  RecordingEngine(const FmClock& clock, const FmClock& frameClock) : FmEngine(clock, frameClock) {}
+
+  int setups = 0;
+  int resourceBuilds = 0;
+  int draws = 0;
+  int fogChanges = 0;
+  int cameraChanges = 0;
+  std::int32_t trianglesPerDraw = 0;
+  FakeClock* drawClock = nullptr;
+
+protected:
+  void setupRendering() override { ++setups; }
+  void buildDrawingResources() override { ++resourceBuilds; }
+  std::int32_t drawScene() override {
+    ++draws;
+    if (drawClock) drawClock->advanceMilliseconds(4);
+    return trianglesPerDraw;
+  }
+  void fogChanged() override { ++fogChanges; }
+  void cameraChanged() override { ++cameraChanges; }
+};
+
+FmObject* triangleNamed(const char* name) {
+  auto* object = new FmObject(name, nullptr, -1.0f);
+  auto* frame = new FmMesh;
+  EXPECT_TRUE(frame->setVertices({1, 0, 0, 0, 1, 0, 0, 0, 1}));
+  object->setCurrentFrame(frame);
+  object->setVertexCount(3);
+  return object;
+}
+
+// A flock of five copies of a triangle that is lost after three seconds.
+FmFlock* addFlock(FmWorker& worker, float timeLimit) {
+  worker.addNode(triangleNamed("gull"), nullptr);
+  auto* flock = new FmFlock;
+  flock->setName("gulls*gull");
+  flock->setPrototype(nullptr, true);
+  EXPECT_TRUE(flock->setMemberCount(5));
+  flock->setNeighbourRadius(4.0f);
+  flock->setRepelThreshold(0.5f);
+  flock->setCruiseFactor(1.0f);
+  flock->setTimeLimit(timeLimit);
+  worker.addNode(flock, nullptr);
+  return flock;
+}
+
+std::vector<FmPoint> memberPositions(const FmFlock& flock) {
+  std::vector<FmPoint> positions;
+  for (std::size_t i = 0; i < flock.childCount(); ++i) {
+    const auto* boid = dynamic_cast<const FmBoidController*>(flock.childAt(i)->controller());
+    EXPECT_NE(boid, nullptr);
+    if (boid) positions.push_back(boid->position().value());
+  }
+  return positions;
+}
+
+class EngineFrameTest : public ::testing::Test {
+protected:
+  // Advances the game clock to the time and runs one frame at it without input.
+  void frameAt(std::uint64_t milliseconds) {
+    clock.advanceMilliseconds(milliseconds - elapsed);
+    elapsed = milliseconds;
+    engine.currentTime();
+    engine.frame(0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f);
+  }
+
+  FakeClock clock;
+  FakeClock frameClock{1000};
+  RecordingEngine engine{clock, frameClock};
+  FmWorker& worker = engine.scene().worker();
+  std::uint64_t elapsed = 0;
+};
+
+}  // namespace
+
+TEST_F(EngineFrameTest, StartPreparesTheSceneAndMakesTheEndOfPreparationTimeZero) {
+  FmFlock* flock = addFlock(worker, 20.0f);
+  auto* bar = new FmTimerBarController;
+  auto* holder = new FmNode("bar", nullptr, -1.0f);
+  holder->setController(bar);
+  worker.addNode(holder, nullptr);
+  worker.setTimerBar(bar);
+  bar->setLimit(30.0f);
+  engine.scene().setDuration(10.0f);
+  clock.advanceMilliseconds(4000);
+
+  engine.start(640, 480);
+  EXPECT_EQ(engine.viewportWidth(), 640);
+  EXPECT_EQ(engine.viewportHeight(), 480);
+  EXPECT_EQ(engine.setups, 1);
+  EXPECT_EQ(engine.resourceBuilds, 1);
+  EXPECT_EQ(flock->childCount(), 5u);
+  EXPECT_EQ(worker.objects().entryCount(), 5u);
+  EXPECT_TRUE(engine.loops());
+  // The active flock's time limit, from time zero.
+  EXPECT_EQ(bar->getLimit(), 20.0f);
+  EXPECT_EQ(bar->endTime(), 20.0f);
+  EXPECT_EQ(engine.currentTime(), 0.0f);
+  clock.advanceMilliseconds(1500);
+  EXPECT_FLOAT_EQ(engine.currentTime(), 1.5f);
+}
+
+TEST_F(EngineFrameTest, FramesUpdateDrawCollideAndRecordTheirTimes) {
+  auto* expiring = new FmNode("spark", nullptr, 0.5f);
+  worker.addNode(expiring, nullptr);
+  engine.drawClock = &frameClock;
+  engine.trianglesPerDraw = 12;
+  engine.start(800, 600);
+
+  frameAt(100);
+  EXPECT_EQ(worker.root().childCount(), 1u);
+  frameAt(600);
+  EXPECT_EQ(worker.root().childCount(), 0u);
+  EXPECT_EQ(engine.draws, 2);
+  const FmFrameStatistics& statistics = engine.statistics();
+  EXPECT_FLOAT_EQ(statistics.draw().current, 0.004f);
+  EXPECT_EQ(statistics.update().maximum, 0.0f);
+  EXPECT_EQ(statistics.lastTriangles(), 12);
+  EXPECT_EQ(statistics.worst().triangles, 12);
+}
+
+TEST_F(EngineFrameTest, FramesSteerTheCraftAndTurnTheCameraLook) {
+  auto* camera = new FmCamera("gameCam", nullptr, -1.0f);
+  auto* look = new FmFlightController;
+  camera->setController(look);
+  worker.addNode(camera, nullptr);
+  worker.setCamera(camera);
+  auto* craft = new FmNode("craft", nullptr, -1.0f);
+  auto* flight = new FmFlightController;
+  craft->setController(flight);
+  worker.addNode(craft, nullptr);
+  worker.setFlightController(flight);
+  engine.start(800, 600);
+
+  clock.advanceMilliseconds(100);
+  engine.currentTime();
+  engine.frame(0.0f, 0.0f, 0.0f, 0.0f, 12.0f, -30.0f);
+  EXPECT_EQ(look->lookPitch(), 12.0f);
+  EXPECT_EQ(look->lookYaw(), -30.0f);
+  const FmMatrix before = flight->matrix();
+  for (std::uint64_t ms = 200; ms <= 1000; ms += 100) {
+    clock.advanceMilliseconds(100);
+    engine.currentTime();
+    engine.frame(0.0f, 0.0f, 65.0f, 0.0f, 0.0f, 0.0f);
+  }
+  EXPECT_NE(flight->matrix(), before);
+}
+
+TEST_F(EngineFrameTest, ALostLevelIsRaisedAfterTheTimeLimitAndRestartsAtTheSamePositions) {
+  FmFlock* flock = addFlock(worker, 3.0f);
+  engine.start(800, 600);
+  const std::vector<FmPoint> start = memberPositions(*flock);
+  ASSERT_EQ(start.size(), 5u);
+
+  std::uint64_t milliseconds = 0;
+  while (!engine.failEvent() && milliseconds < 5000) frameAt(milliseconds += 50);
+  EXPECT_TRUE(engine.failEvent());
+  EXPECT_EQ(milliseconds, 3050u);
+  EXPECT_FALSE(engine.winEvent());
+
+  engine.setFailEvent(false);
+  worker.restartFlock(engine.currentTime());
+  EXPECT_EQ(memberPositions(*flock), start);
+  EXPECT_EQ(worker.objects().entryCount(), 5u);
+  frameAt(milliseconds += 50);
+  EXPECT_FALSE(engine.failEvent());
+}
+
+TEST_F(EngineFrameTest, FogSwitchesOnlyToAnotherListedFog) {
+  ASSERT_TRUE(engine.scene().addFog(new FmFog("above")));
+  ASSERT_TRUE(engine.scene().addFog(new FmFog("below")));
+  engine.setFog(1);
+  EXPECT_EQ(engine.scene().fogIndex(), 1);
+  engine.setFog(1);
+  engine.setFog(7);
+  EXPECT_EQ(engine.scene().fogIndex(), 1);
+  EXPECT_EQ(engine.fogChanges, 1);
+  engine.setFog(-1);
+  EXPECT_EQ(engine.scene().fogIndex(), -1);
+  EXPECT_EQ(engine.fogChanges, 2);
+}
+
+TEST_F(EngineFrameTest, CameraCyclingTellsTheDrawingSide) {
+  addCamera(worker, "first");
+  addCamera(worker, "second");
+  engine.nextCamera();
+  engine.previousCamera();
+  EXPECT_EQ(engine.cameraChanges, 2);
+}

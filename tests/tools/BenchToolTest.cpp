@@ -1,0 +1,159 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "BenchCommand.h"
+#include "BenchOptions.h"
+#include "FmClock.h"
+#include "FmFlock.h"
+#include "FmMesh.h"
+#include "FmObject.h"
+#include "FmScene.h"
+#include "RWBinaryFile.h"
+#include "RWObjectProtocol.h"
+#include "TempFile.h"
+
+namespace {
+
+// A frame clock that never moves: every frame takes no time.
+class StillClock : public FmClock {
+public:
+  std::uint64_t counter() const override { return 42; }
+  std::uint64_t frequency() const override { return 1000; }
+};
+
+struct BenchToolRun {
+  int status;
+  std::string out;
+  std::string err;
+};
+
+BenchToolRun bench(const std::vector<std::string>& arguments) {
+  std::ostringstream out, err;
+  const StillClock clock;
+  const int status = runBenchTool(arguments, clock, out, err);
+  return {status, out.str(), err.str()};
+}
+
+std::optional<BenchOptions> parsed(const std::vector<std::string>& arguments) {
+  std::ostringstream errors;
+  return parseBenchOptions(arguments, errors);
+}
+
+// A level whose flock of five triangles is lost after `timeLimit` seconds.
+void writeFlockLevel(const TempFile& path, float timeLimit) {
+  FmScene scene;
+  FmWorker& worker = scene.worker();
+  auto* gull = new FmObject("gull", nullptr, -1.0f);
+  auto* frame = new FmMesh;
+  ASSERT_TRUE(frame->setVertices({1, 0, 0, 0, 1, 0, 0, 0, 1}));
+  gull->setCurrentFrame(frame);
+  gull->setVertexCount(3);
+  worker.addNode(gull, nullptr);
+  auto* flock = new FmFlock;
+  flock->setName("gulls*gull");
+  flock->setPrototype(nullptr, true);
+  ASSERT_TRUE(flock->setMemberCount(5));
+  flock->setNeighbourRadius(4.0f);
+  flock->setRepelThreshold(0.5f);
+  flock->setCruiseFactor(1.0f);
+  flock->setTimeLimit(timeLimit);
+  worker.addNode(flock, nullptr);
+  RWBinaryFile file(path.c_str(), "wb");
+  writeObject(file, &scene);
+}
+
+std::size_t occurrences(const std::string& text, const std::string& part) {
+  std::size_t count = 0;
+  for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
+    ++count;
+  }
+  return count;
+}
+
+}  // namespace
+
+TEST(BenchOptions, DefaultsAndEveryOption) {
+  const auto defaults = parsed({"level.zrw"});
+  ASSERT_TRUE(defaults);
+  EXPECT_EQ(defaults->frames, BenchOptions::defaultFrames);
+  EXPECT_EQ(defaults->step, BenchOptions::defaultStep);
+  EXPECT_EQ(defaults->level, 1);
+  EXPECT_EQ(defaults->flock, 0);
+  EXPECT_TRUE(defaults->fireAt.empty());
+  EXPECT_FALSE(defaults->json);
+
+  const auto all = parsed({"--frames", "12", "--step", "0.25", "--level", "2", "--flock", "1",
+                           "--fire-at", "3,5,8", "--turn", "-65,30.5", "--json", "a b.zrw"});
+  ASSERT_TRUE(all);
+  EXPECT_EQ(all->frames, 12);
+  EXPECT_EQ(all->step, 0.25);
+  EXPECT_EQ(all->level, 2);
+  EXPECT_EQ(all->flock, 1);
+  EXPECT_EQ(all->fireAt, (std::vector<std::int32_t>{3, 5, 8}));
+  EXPECT_EQ(all->turnPitch, -65.0f);
+  EXPECT_EQ(all->turnYaw, 30.5f);
+  EXPECT_TRUE(all->json);
+  EXPECT_EQ(all->levelFile, "a b.zrw");
+}
+
+TEST(BenchOptions, UnusableArgumentsAreRefusedWithAReason) {
+  for (const std::vector<std::string>& arguments :
+       std::vector<std::vector<std::string>>{{},
+                                             {"--frames", "-1", "x"},
+                                             {"--frames", "ten", "x"},
+                                             {"--step", "0", "x"},
+                                             {"--step", "nan", "x"},
+                                             {"--level", "0", "x"},
+                                             {"--fire-at", "1,,2", "x"},
+                                             {"--turn", "5", "x"},
+                                             {"--frames"},
+                                             {"--speed", "2", "x"},
+                                             {"x", "y"}}) {
+    const BenchToolRun run = bench(arguments);
+    EXPECT_EQ(run.status, 2) << ::testing::PrintToString(arguments);
+    EXPECT_NE(run.err.find("zirrow-bench: "), std::string::npos) << run.err;
+    EXPECT_TRUE(run.out.empty());
+  }
+  const BenchToolRun help = bench({"--help"});
+  EXPECT_EQ(help.status, 0);
+  EXPECT_NE(help.out.find("usage: zirrow-bench"), std::string::npos);
+}
+
+TEST(BenchRun, ALostLevelIsReportedAtTheFirstFrameAfterTheTimeLimitAndRestarts) {
+  TempFile path("flock");
+  writeFlockLevel(path, 3.0f);
+  const BenchToolRun run = bench({"--frames", "200", "--json", path.c_str()});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out.rfind("{\"frames\":200,\"events\":[", 0), 0u) << run.out;
+  // Frame i runs at i/30 s: 3.0333 s is the first time past the limit, and the
+  // restarted flock is lost again three seconds after its restart.
+  EXPECT_NE(run.out.find("{\"frame\":91,\"time\":3.03333"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("{\"frame\":182,\"time\":6.0666"), std::string::npos) << run.out;
+  EXPECT_EQ(occurrences(run.out, "\"kind\":\"fail\""), 2u);
+  EXPECT_EQ(occurrences(run.out, "\"kind\":"), 2u);
+  EXPECT_NE(run.out.find("\"statistics\":{\"update\":{\"current\":0,"), std::string::npos);
+}
+
+TEST(BenchRun, TheTableListsTheEventsAndTimings) {
+  TempFile path("flock");
+  writeFlockLevel(path, 1.0f);
+  const BenchToolRun run = bench({"--frames", "40", "--step", "0.05", path.c_str()});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.out.find("frames 40\nevents 1\n  frame 21  time 1.0500 s  fail\n"),
+            std::string::npos)
+      << run.out;
+  EXPECT_NE(run.out.find("update        0.000     0.000     0.000"), std::string::npos) << run.out;
+}
+
+TEST(BenchRun, ALevelThatCannotBeLoadedIsAnError) {
+  TempFile missing("missing");
+  const BenchToolRun run = bench({missing.c_str()});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("[OPERR]"), std::string::npos) << run.err;
+  EXPECT_TRUE(run.out.empty());
+}

@@ -1,0 +1,36 @@
+#include "BenchCommand.h"
+
+#include "BenchOptions.h"
+#include "BenchReport.h"
+#include "BenchRun.h"
+#include "RWErrors.h"
+
+namespace {
+
+constexpr int runDone = 0;
+constexpr int loadFailed = 1;
+constexpr int badArguments = 2;
+
+}  // namespace
+
+int runBenchTool(const std::vector<std::string>& arguments, const FmClock& frameClock,
+                 std::ostream& out, std::ostream& errors) {
+  const std::optional<BenchOptions> options = parseBenchOptions(arguments, errors);
+  if (!options) return badArguments;
+  if (options->help) {
+    printBenchUsage(out);
+    return runDone;
+  }
+  try {
+    const BenchResult result = runBench(*options, frameClock);
+    if (options->json) {
+      printBenchJson(result, out);
+    } else {
+      printBenchTable(result, out);
+    }
+  } catch (const RWxmsg& error) {
+    errors << "zirrow-bench: " << options->levelFile << ": " << error.why() << "\n";
+    return loadFailed;
+  }
+  return runDone;
+}

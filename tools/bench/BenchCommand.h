@@ -1,0 +1,13 @@
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "FmClock.h"
+
+// The whole program after its name: parses the arguments, runs the level and prints
+// the report. Returns the exit status: 0 after a run, 1 when the level can't be
+// loaded, 2 for bad arguments.
+int runBenchTool(const std::vector<std::string>& arguments, const FmClock& frameClock,
+                 std::ostream& out, std::ostream& errors);

@@ -1,0 +1,112 @@
+#include "BenchReport.h"
+
+#include <cstdio>
+#include <string>
+
+namespace {
+
+using Range = FmFrameStatistics::Range;
+using Frame = FmFrameStatistics::Frame;
+
+std::string formatted(const char* format, double value) {
+  char text[64];
+  std::snprintf(text, sizeof text, format, value);
+  return text;
+}
+
+bool recorded(const Range& range) {
+  return range.minimum <= range.maximum;
+}
+bool recorded(const Frame& frame) {
+  return frame.total() < FmFrameStatistics::initialMinimum;
+}
+
+std::string milliseconds(float seconds) {
+  return formatted("%10.3f", seconds * 1000.0);
+}
+
+void printRange(const char* name, const Range& range, std::ostream& out) {
+  out << "  " << name;
+  if (!recorded(range)) {
+    out << "  (no frames)\n";
+    return;
+  }
+  out << milliseconds(range.current) << milliseconds(range.minimum) << milliseconds(range.maximum)
+      << "\n";
+}
+
+void printFrame(const char* name, const Frame& frame, std::ostream& out) {
+  out << "  " << name;
+  if (!recorded(frame)) {
+    out << "  (no frames)\n";
+    return;
+  }
+  out << milliseconds(frame.update) << milliseconds(frame.draw) << milliseconds(frame.collision)
+      << formatted("%11.0f", frame.triangles) << "\n";
+}
+
+std::string jsonNumber(double value) {
+  return formatted("%.9g", value);
+}
+
+void printJsonRange(const char* name, const Range& range, std::ostream& out) {
+  out << "\"" << name << "\":";
+  if (!recorded(range)) {
+    out << "null";
+    return;
+  }
+  out << "{\"current\":" << jsonNumber(range.current)
+      << ",\"minimum\":" << jsonNumber(range.minimum)
+      << ",\"maximum\":" << jsonNumber(range.maximum) << "}";
+}
+
+void printJsonFrame(const char* name, const Frame& frame, std::ostream& out) {
+  out << "\"" << name << "\":";
+  if (!recorded(frame)) {
+    out << "null";
+    return;
+  }
+  out << "{\"update\":" << jsonNumber(frame.update) << ",\"draw\":" << jsonNumber(frame.draw)
+      << ",\"collision\":" << jsonNumber(frame.collision) << ",\"triangles\":" << frame.triangles
+      << "}";
+}
+
+}  // namespace
+
+void printBenchTable(const BenchResult& result, std::ostream& out) {
+  out << "frames " << result.frames << "\n";
+  out << "events " << result.events.size() << "\n";
+  for (const BenchEvent& event : result.events) {
+    out << "  frame " << event.frame << "  time " << formatted("%.4f", event.time) << " s  "
+        << kindName(event.kind) << "\n";
+  }
+  const FmFrameStatistics& statistics = result.statistics;
+  out << "times (ms)      current   minimum   maximum\n";
+  printRange("update   ", statistics.update(), out);
+  printRange("draw     ", statistics.draw(), out);
+  printRange("collision", statistics.collision(), out);
+  out << "frames (ms)      update      draw collision  triangles\n";
+  printFrame("best     ", statistics.best(), out);
+  printFrame("worst    ", statistics.worst(), out);
+}
+
+void printBenchJson(const BenchResult& result, std::ostream& out) {
+  out << "{\"frames\":" << result.frames << ",\"events\":[";
+  for (std::size_t i = 0; i < result.events.size(); ++i) {
+    const BenchEvent& event = result.events[i];
+    out << (i ? "," : "") << "{\"frame\":" << event.frame << ",\"time\":" << jsonNumber(event.time)
+        << ",\"kind\":\"" << kindName(event.kind) << "\"}";
+  }
+  const FmFrameStatistics& statistics = result.statistics;
+  out << "],\"statistics\":{";
+  printJsonRange("update", statistics.update(), out);
+  out << ",";
+  printJsonRange("draw", statistics.draw(), out);
+  out << ",";
+  printJsonRange("collision", statistics.collision(), out);
+  out << ",\"triangles\":" << statistics.lastTriangles() << ",";
+  printJsonFrame("best", statistics.best(), out);
+  out << ",";
+  printJsonFrame("worst", statistics.worst(), out);
+  out << "}}\n";
+}

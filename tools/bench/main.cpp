@@ -1,0 +1,12 @@
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "BenchCommand.h"
+#include "SdlClock.h"
+
+int main(int argc, char** argv) {
+  const std::vector<std::string> arguments(argv + 1, argv + argc);
+  const SdlClock frameClock;
+  return runBenchTool(arguments, frameClock, std::cout, std::cerr);
+}
