@@ -1,7 +1,17 @@
 #include "FmRocket.h"
 
+#include "FmBillboardController.h"
+#include "FmBoidController.h"
+#include "FmCamera.h"
+#include "FmEngine.h"
+#include "FmFlightController.h"
+#include "FmFlock.h"
+#include "FmOpenGLAnimatedTexture.h"
+#include "FmQuat.h"
 #include "FmRocketController.h"
+#include "FmTimerBarController.h"
 #include "FmTypedList.h"
+#include "FmWorker.h"
 #include "RWBinaryFile.h"
 #include "RWErrors.h"
 #include "RWFactory.h"
@@ -12,6 +22,10 @@ namespace {
 
 constexpr MessageRecord badTree{"zirrow", 0x3010, "[TREE] Node \"%s\": %s", 0};
 constexpr std::int32_t lifetimeVersion = 100;
+// How long a knocked-out target coasts, and an explosion lives without an
+// animated texture to time it.
+constexpr float knockedOutLife = 2.0f;
+constexpr float defaultExplosionLife = 2.0f;
 
 // Clears a flag when the scope ends, also by an exception.
 class VisitGuard {
@@ -24,6 +38,86 @@ public:
 private:
   bool& flag_;
 };
+
+FmWorker* engineWorker() {
+  FmEngine* engine = FmEngine::instance();
+  return engine ? &engine->scene().worker() : nullptr;
+}
+
+// Restarts the animation clock of the node and of everything below it.
+void startClocksAt(FmNode& node, float time) {
+  node.setTimeOffset(time);
+  for (std::size_t i = 0; i < node.childCount(); ++i) startClocksAt(*node.childAt(i), time);
+}
+
+FmMatrix worldMatrixOf(const FmNode& node) {
+  FmMatrix world = FmMatrix::identity();
+  node.getWorldMatrix(world);
+  return world;
+}
+
+// A member of a flock in the worker's tree moves to the root through the worker, so
+// that the lists stay consistent; a target elsewhere stays where it is.
+void leaveFlock(FmObject& target, FmWorker* worker) {
+  const FmNode* parent = target.parent();
+  if (!worker || !parent || parent->classId() != FmFlock::id) return;
+  if (!worker->root().isAncestorOf(&target)) return;
+  worker->detachNode(&target);
+  worker->addNode(&target, nullptr);
+}
+
+void hideObjectsBelow(const FmNode& node) {
+  for (std::size_t i = 0; i < node.childCount(); ++i) {
+    FmNode* child = node.childAt(i);
+    if (child->classId() == FmObject::id) {
+      static_cast<FmObject*>(child)->visibilityTrack().setValue(0.0f);
+    }
+    hideObjectsBelow(*child);
+  }
+}
+
+float flyingSpeedOf(const FmNode& node) {
+  const FmTransformController* controller = node.controller();
+  if (!controller || controller->classId() != FmBoidController::id) return 0.0f;
+  return static_cast<const FmBoidController*>(controller)->speed();
+}
+
+// The worker must not keep pointing at a controller that is about to be destroyed.
+void forgetController(FmWorker& worker, const FmTransformController* controller) {
+  if (!controller) return;
+  if (worker.flightController() == controller) worker.setFlightController(nullptr);
+  if (worker.timerBar() == controller) worker.setTimerBar(nullptr);
+}
+
+float explosionLife(const FmObject& explosion) {
+  const FmOpenGLTexture* first = explosion.textureAt(0);
+  if (!first || first->classId() != FmOpenGLAnimatedTexture::id) return defaultExplosionLife;
+  return static_cast<const FmOpenGLAnimatedTexture*>(first)->animationLength();
+}
+
+void giveOwnController(FmNode& node, FmTransformController* controller) {
+  node.setController(controller);
+  node.setFlags(node.flags() | FmNode::ownsControllerFlag);
+}
+
+// The explosion's first child, when it is an object, is debris that stays at the
+// hit point in world coordinates: it leaves the explosion for the scene root.
+void scatterDebris(FmObject& explosion, const FmMatrix& world, float time, float life,
+                   FmWorker& worker) {
+  FmNode* first = explosion.childAt(0);
+  if (!first || first->classId() != FmObject::id) return;
+  auto* debris = static_cast<FmObject*>(first);
+  debris->setExpiryTime(time + life);
+  auto* placement = new FmTransformController;
+  placement->position().setValue({world[12], world[13], world[14]});
+  placement->rotation().setValue(FmQuat(world));
+  giveOwnController(*debris, placement);
+  debris->setDoubleSided(1);
+  startClocksAt(*debris, time);
+  explosion.removeChild(debris);
+  worker.addNode(debris, nullptr);
+  if (debris->parent() != &worker.root()) delete debris;
+}
 
 }  // namespace
 
@@ -118,6 +212,67 @@ void FmRocket::launch(const FmTransformController* launcher, float time) {
   setController(new FmRocketController(launchMatrix, speed_, 0));
   // The new controller is the rocket's own, whoever held the previous one.
   flags_ |= ownsControllerFlag;
+}
+
+bool FmRocket::contact(FmObject* other, float time) {
+  if (!FmObject::contact(other, time)) return false;
+  expiryTime_ = 0;
+  setContactFlags(0);
+  other->selectAnimation(1);
+  startClocksAt(*other, time);
+  other->setExpiryTime(time + knockedOutLife);
+  other->setContactFlags(0);
+  const FmMatrix world = worldMatrixOf(*other);
+  // Without an engine there is no scene root or camera to place anything under:
+  // the target is knocked out where it is and nothing explodes.
+  FmWorker* worker = engineWorker();
+  leaveFlock(*other, worker);
+  hideObjectsBelow(*other);
+  other->visibilityTrack().setValue(1.0f);
+  coast(*other, world, worker);
+  if (worker) explode(world, time, *worker);
+  return true;
+}
+
+// The knocked-out target flies on straight along its own -z axis at the speed it
+// had in its flock (0 for any other controller), with a copy of this rocket's
+// controller.
+void FmRocket::coast(FmObject& target, const FmMatrix& world, FmWorker* worker) const {
+  if (!ownsController() || !controller_ || controller_->classId() != FmRocketController::id) {
+    return;
+  }
+  auto* coasting = static_cast<FmRocketController*>(controller_->clone());
+  coasting->setLaunchMatrix(world);
+  coasting->position().setValue({});
+  coasting->setLastTime(0);
+  coasting->setSpeed(flyingSpeedOf(target));
+  if (worker && target.ownsController()) forgetController(*worker, target.controller());
+  giveOwnController(target, coasting);
+}
+
+// A copy of the explosion template, turned to the viewer at the hit point; it hangs
+// under the current camera, or under the root in a scene without a camera, where it
+// still lives out its time.
+void FmRocket::explode(const FmMatrix& world, float time, FmWorker& worker) const {
+  if (!explosion_) return;
+  FmNode* copy = explosion_->duplicate();
+  auto* explosion = dynamic_cast<FmObject*>(copy);
+  if (!explosion) {
+    delete copy;
+    return;
+  }
+  const float life = explosionLife(*explosion);
+  explosion->setTimeOffset(time);
+  explosion->setExpiryTime(time + life);
+  auto* billboard = new FmBillboardController;
+  billboard->position().setValue({world[12], world[13], world[14]});
+  billboard->setFaceCamera(1);
+  giveOwnController(*explosion, billboard);
+  scatterDebris(*explosion, world, time, life, worker);
+  explosion->setParent(nullptr);
+  FmNode* holder = worker.camera();
+  worker.addNode(explosion, holder);
+  if (!explosion->parent()) delete explosion;
 }
 
 void FmRocket::setExplosion(FmObject* explosion) {

@@ -2,8 +2,11 @@
 
 #include <cstdint>
 
+#include "FmMatrix.h"
 #include "FmObject.h"
 #include "FmTransformController.h"
+
+class FmWorker;
 
 // A projectile: the scene file holds one as a template, and firing launches
 // duplicates of it that fly straight on from the launcher's pose. The template
@@ -41,6 +44,11 @@ public:
   FmNode* duplicate() const override;
   // The object's replacement, then the same inside the explosion.
   void replaceReference(RWCollectable* oldObject, RWCollectable* newObject) override;
+  // On a hit the rocket expires at once, the target is knocked out (it leaves its
+  // flock for the scene root and coasts along its heading for two seconds) and the
+  // explosion shows at the target. The target's contact flags become 0, so a later
+  // test in the same pass does not knock it out again.
+  bool contact(FmObject* other, float time) override;
 
   // Turns the lifetime into an absolute expiry time and gives the rocket a
   // controller that flies it from the launcher's pose (the world origin without a
@@ -55,6 +63,8 @@ public:
   bool ownsExplosion() const { return ownsExplosion_; }
 
 private:
+  void coast(FmObject& target, const FmMatrix& world, FmWorker* worker) const;
+  void explode(const FmMatrix& world, float time, FmWorker& worker) const;
   void destroyExplosion();
   void readExplosion(RWBinaryFile& file);
 

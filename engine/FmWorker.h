@@ -73,7 +73,8 @@ public:
   // left in the tree, or to none.
   void updateScene(float time);
   // Tests every collider among the objects against every target, itself included.
-  // Objects that enter the lists during the pass take part from the next one.
+  // Objects that enter the lists during the pass take part from the next one;
+  // objects that contacts move within the tree are each visited once.
   void collide(float time);
   // Orders the opaque and alpha-tested objects so that objects that share a
   // material are next to each other.

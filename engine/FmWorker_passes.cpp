@@ -1,8 +1,6 @@
 // The worker's per-frame passes: update, pruning, viewer, visibility, sorting,
 // collision, and the player's controls.
 
-#include <algorithm>
-#include <array>
 #include <cmath>
 #include <functional>
 #include <string_view>
@@ -32,26 +30,19 @@ FmObject* objectAt(const RWOrdered& list, std::size_t index) {
   return static_cast<FmObject*>(list.elementAt(index));
 }
 
-// The collision candidates as a pass began: contacts add explosions and move hit
-// targets, so the lists may grow while they are walked.
-class Candidates {
-public:
-  Candidates(const RWOrdered& objects, const RWOrdered& alphaObjects, const RWOrdered& blendObjects)
-      : lists_{&objects, &alphaObjects, &blendObjects},
-        counts_{objects.entryCount(), alphaObjects.entryCount(), blendObjects.entryCount()} {}
-
-  void forEach(const std::function<void(FmObject*)>& visit) const {
-    for (std::size_t k = 0; k < lists_.size(); ++k) {
-      for (std::size_t i = 0; i < std::min(counts_[k], lists_[k]->entryCount()); ++i) {
-        visit(objectAt(*lists_[k], i));
-      }
-    }
+// The collision candidates as the pass began. Contacts add explosions and move hit
+// targets to the root, which reorders the lists while the pass walks them; the
+// pass therefore walks a copy. Contacts never destroy nodes (expired ones are
+// removed by the next update), so every entry stays valid for the pass.
+std::vector<FmObject*> candidatesOf(const RWOrdered& objects, const RWOrdered& alphaObjects,
+                                    const RWOrdered& blendObjects) {
+  std::vector<FmObject*> candidates;
+  candidates.reserve(objects.entryCount() + alphaObjects.entryCount() + blendObjects.entryCount());
+  for (const RWOrdered* list : {&objects, &alphaObjects, &blendObjects}) {
+    for (std::size_t i = 0; i < list->entryCount(); ++i) candidates.push_back(objectAt(*list, i));
   }
-
-private:
-  std::array<const RWOrdered*, 3> lists_;
-  std::array<std::size_t, 3> counts_;
-};
+  return candidates;
+}
 
 }  // namespace
 
@@ -160,13 +151,13 @@ void FmWorker::groupByMaterial() {
 }
 
 void FmWorker::collide(float time) {
-  const Candidates candidates(objects_, alphaObjects_, blendObjects_);
-  candidates.forEach([&](FmObject* collider) {
-    if (!(collider->contactFlags() & FmObject::colliderFlag)) return;
-    candidates.forEach([&](FmObject* target) {
+  const std::vector<FmObject*> candidates = candidatesOf(objects_, alphaObjects_, blendObjects_);
+  for (FmObject* collider : candidates) {
+    if (!(collider->contactFlags() & FmObject::colliderFlag)) continue;
+    for (FmObject* target : candidates) {
       if (target->contactFlags() & FmObject::targetFlag) collider->contact(target, time);
-    });
-  });
+    }
+  }
 }
 
 void FmWorker::findTemplate(const RWCString& name) {

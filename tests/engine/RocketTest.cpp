@@ -5,10 +5,22 @@
 #include <string>
 #include <vector>
 
+#include "FakeClock.h"
+#include "FmAnimatedMesh.h"
+#include "FmBillboardController.h"
+#include "FmBoidController.h"
+#include "FmCamera.h"
+#include "FmEngine.h"
+#include "FmFace.h"
+#include "FmFlightController.h"
+#include "FmFlock.h"
+#include "FmMesh.h"
 #include "FmObject.h"
+#include "FmOpenGLAnimatedTexture.h"
 #include "FmOpenGLTexture.h"
 #include "FmRocket.h"
 #include "FmRocketController.h"
+#include "FmWorker.h"
 #include "RWBinaryFile.h"
 #include "RWErrors.h"
 #include "RWFactory.h"
@@ -302,4 +314,344 @@ TEST(RocketHostileRecords, ANewExplosionInsideATreeIsRefusedAndReleasedOnce) {
   std::unique_ptr<RWCollectable> read;
   EXPECT_NE(readLogged(bytesOf(rocket), read).find("[TREE]"), std::string::npos);
   EXPECT_EQ(read, nullptr);
+}
+
+// ---- hits ---------------------------------------------------------------------
+
+namespace {
+
+constexpr std::uint64_t frameMilliseconds = 40;
+constexpr float birdSpeed = 2.0f;
+
+FmMesh* triangleFrame(float size) {
+  auto* frame = new FmMesh;
+  EXPECT_TRUE(frame->setVertices({-size, -size, 0, size, -size, 0, 0, size, 0}));
+  return frame;
+}
+
+// A target with one triangle around its origin in its xy plane, across the path of
+// rockets flying along z. Its second animation is the knocked-out pose.
+FmObject* birdNamed(const char* name) {
+  auto* bird = new FmObject(name, nullptr, -1.0f);
+  for (int i = 0; i < 2; ++i) {
+    auto* animation = new FmAnimatedMesh;
+    EXPECT_TRUE(animation->addFrame(triangleFrame(2.0f)));
+    EXPECT_TRUE(bird->addAnimation(animation));
+  }
+  bird->selectAnimation(0);
+  bird->setVertexCount(3);
+  auto* faces = new RWOrdered;
+  auto* face = new FmFace;
+  face->setVertexIndex({0, 1, 2});
+  faces->append(face);
+  EXPECT_TRUE(bird->setFaces(faces));
+  bird->setContactFlags(FmObject::targetFlag);
+  bird->computeBounds(0);
+  return bird;
+}
+
+void placeAt(FmNode& node, const FmPoint& position) {
+  auto* controller = new FmTransformController;
+  controller->position().setValue(position);
+  node.setController(controller);
+}
+
+// A collider of radius 1 (its vertices one unit from its origin).
+FmRocket* rocketNamed(const char* name) {
+  auto* rocket = new FmRocket;
+  rocket->setName(name);
+  auto* frame = new FmMesh;
+  EXPECT_TRUE(frame->setVertices({1, 0, 0, 0, 1, 0, 0, 0, 1}));
+  rocket->setCurrentFrame(frame);
+  rocket->setVertexCount(3);
+  rocket->setContactFlags(FmObject::colliderFlag);
+  rocket->computeBounds(0);
+  return rocket;
+}
+
+// A rocket launched from the world origin frame: it sits at (1, 1, 1) until it
+// has been updated twice.
+FmRocket* launchedRocket(FmWorker& worker, float time) {
+  FmRocket* rocket = rocketNamed("shot");
+  worker.addNode(rocket, nullptr);
+  rocket->launch(nullptr, time);
+  rocket->update(time, FmMatrix::identity());
+  return rocket;
+}
+
+FmNode* childNamed(const FmNode& node, const char* name) {
+  for (std::size_t i = 0; i < node.childCount(); ++i) {
+    if (node.childAt(i)->name().view() == name) return node.childAt(i);
+  }
+  return nullptr;
+}
+
+FmPoint translationOf(const FmMatrix& m) {
+  return {m[12], m[13], m[14]};
+}
+
+void expectNear(const FmPoint& actual, const FmPoint& expected) {
+  EXPECT_NEAR(actual.x, expected.x, 1e-4f);
+  EXPECT_NEAR(actual.y, expected.y, 1e-4f);
+  EXPECT_NEAR(actual.z, expected.z, 1e-4f);
+}
+
+// An engine over a scene built in code: a camera, a rocket template whose explosion
+// flashes through a four-frame animated texture of 0.2 s frames and throws a piece
+// of debris, and a flock of two birds.
+class RocketHit : public ::testing::Test {
+protected:
+  void SetUp() override {
+    camera = new FmCamera("eye", nullptr, -1.0f);
+    worker.addNode(camera, nullptr);
+    worker.setCamera(camera);
+    auto* flash = new FmOpenGLAnimatedTexture("flash");
+    for (int i = 0; i < 4; ++i) ASSERT_TRUE(flash->addFrame(new FmOpenGLTexture("frame")));
+    flash->setFrameInterval(0.2f);
+    ASSERT_TRUE(engine.scene().addTexture(flash));
+    auto* explosion = new FmObject("bang", nullptr, -1.0f);
+    ASSERT_TRUE(explosion->addTexture(flash));
+    explosion->appendChild(new FmObject("debris", nullptr, -1.0f));
+    FmRocket* shot = rocketNamed("shot");
+    shot->setExplosion(explosion);
+    ASSERT_TRUE(worker.addTemplate(shot));
+    worker.findTemplate("shot");
+  }
+
+  // Two birds flying straight along -z: the hunted one in the line of fire at z =
+  // -10, the other far to the side.
+  void startWithFlock() {
+    flock = new FmFlock;
+    flock->setName("birds");
+    flock->setPrototype(birdNamed("bird"), true);
+    ASSERT_TRUE(flock->setMemberCount(2));
+    flock->setNeighbourRadius(1.0f);
+    flock->setRepelThreshold(0.5f);
+    flock->setCruiseFactor(1.0f);
+    placeAt(*flock, {1, 1, -10});
+    worker.addNode(flock, nullptr);
+    engine.start(640, 480);
+    ASSERT_EQ(flock->childCount(), 2u);
+    hunted = static_cast<FmObject*>(flock->childAt(0));
+    spared = static_cast<FmObject*>(flock->childAt(1));
+    fly(*hunted, {1, 1, -10});
+    fly(*spared, {30, 1, -10});
+  }
+
+  static void fly(FmNode& member, const FmPoint& position) {
+    auto* boid = static_cast<FmBoidController*>(member.controller());
+    boid->position().setValue(position);
+    boid->setHeading({0, 0, -1});
+    boid->setSpeed(birdSpeed);
+    boid->setCruiseSpeed(birdSpeed);
+    member.setTimeOffset(0);
+  }
+
+  float nextFrame() {
+    clock.advanceMilliseconds(frameMilliseconds);
+    const float time = engine.currentTime();
+    engine.frame(0, 0, 0, 0, 0, 0);
+    return time;
+  }
+
+  FakeClock clock;
+  FmEngine engine{clock};
+  FmWorker& worker = engine.scene().worker();
+  FmCamera* camera = nullptr;
+  FmFlock* flock = nullptr;
+  FmObject* hunted = nullptr;
+  FmObject* spared = nullptr;
+};
+
+}  // namespace
+
+TEST_F(RocketHit, AHitCreatureLeavesItsFlockCoastsAndExplodesUntilEachIsPruned) {
+  startWithFlock();
+  clock.advanceMilliseconds(frameMilliseconds);
+  FmRocket* rocket = worker.launchProjectile(engine.currentTime());
+  ASSERT_NE(rocket, nullptr);
+  engine.frame(0, 0, 0, 0, 0, 0);
+  float hitTime = -1;
+  for (int frame = 0; frame < 60 && flock->childCount() == 2; ++frame) hitTime = nextFrame();
+  ASSERT_EQ(flock->childCount(), 1u) << "the rocket never hit";
+  EXPECT_EQ(flock->childAt(0), spared);
+  EXPECT_EQ(rocket->expiryTime(), 0.0f);
+  EXPECT_EQ(rocket->contactFlags(), 0u);
+
+  // The creature, knocked out, under the root and in the lists once.
+  EXPECT_EQ(hunted->parent(), &worker.root());
+  EXPECT_EQ(worker.objects().occurrencesOf(hunted), 1u);
+  EXPECT_EQ(hunted->contactFlags(), 0u);
+  EXPECT_EQ(hunted->timeOffset(), hitTime);
+  EXPECT_EQ(hunted->expiryTime(), hitTime + 2.0f);
+  EXPECT_EQ(hunted->currentAnimation(), 1);
+  EXPECT_EQ(hunted->currentFrame(), hunted->animationAt(1)->frameAt(0));
+  const auto* coasting = dynamic_cast<FmRocketController*>(hunted->controller());
+  ASSERT_NE(coasting, nullptr);
+  EXPECT_FLOAT_EQ(coasting->speed(), birdSpeed);
+  const FmMatrix hitMatrix = coasting->launchMatrix();
+  const FmPoint hitPoint = translationOf(hitMatrix);
+  EXPECT_NEAR(hitPoint.x, 1.0f, 1e-4f);
+  EXPECT_NEAR(hitPoint.y, 1.0f, 1e-4f);
+  EXPECT_LT(hitPoint.z, -10.0f);
+
+  // The explosion under the camera, facing it at the hit point; its debris under
+  // the root, placed there in world coordinates.
+  ASSERT_EQ(camera->childCount(), 1u);
+  auto* explosion = dynamic_cast<FmObject*>(camera->childAt(0));
+  ASSERT_NE(explosion, nullptr);
+  EXPECT_EQ(explosion->name(), RWCString("bang"));
+  EXPECT_EQ(explosion->timeOffset(), hitTime);
+  EXPECT_EQ(explosion->expiryTime(), hitTime + 0.8f);
+  EXPECT_EQ(explosion->childCount(), 0u);
+  EXPECT_EQ(worker.objects().occurrencesOf(explosion), 1u);
+  const auto* billboard = dynamic_cast<FmBillboardController*>(explosion->controller());
+  ASSERT_NE(billboard, nullptr);
+  EXPECT_EQ(billboard->faceCamera(), 1);
+  expectNear(billboard->position().value(), hitPoint);
+  auto* debris = dynamic_cast<FmObject*>(childNamed(worker.root(), "debris"));
+  ASSERT_NE(debris, nullptr);
+  EXPECT_EQ(debris->expiryTime(), hitTime + 0.8f);
+  EXPECT_EQ(debris->timeOffset(), hitTime);
+  EXPECT_EQ(debris->doubleSided(), 1);
+  EXPECT_EQ(worker.objects().occurrencesOf(debris), 1u);
+  ASSERT_NE(debris->controller(), nullptr);
+  expectNear(debris->controller()->position().value(), hitPoint);
+
+  // The rocket goes at once; the creature flies on along its -z axis.
+  nextFrame();
+  EXPECT_EQ(worker.root().children().occurrencesOf(rocket), 0u);
+  nextFrame();
+  FmMatrix world;
+  ASSERT_TRUE(hunted->getWorldMatrix(world));
+  expectNear(translationOf(world), hitPoint);
+  for (int frame = 3; frame <= 19; ++frame) nextFrame();
+  ASSERT_TRUE(hunted->getWorldMatrix(world));
+  const float coasted = birdSpeed * 0.04f * 17;
+  expectNear(translationOf(world), {hitPoint.x, hitPoint.y, hitPoint.z - coasted});
+  EXPECT_EQ(camera->childAt(0), explosion);
+  EXPECT_EQ(childNamed(worker.root(), "debris"), debris);
+
+  // The explosion lives its texture's animation length, the creature 2 s.
+  nextFrame();
+  nextFrame();
+  EXPECT_EQ(camera->childCount(), 0u);
+  EXPECT_EQ(childNamed(worker.root(), "debris"), nullptr);
+  EXPECT_EQ(worker.objects().occurrencesOf(hunted), 1u);
+  for (int frame = 22; frame <= 49; ++frame) nextFrame();
+  EXPECT_EQ(hunted->parent(), &worker.root());
+  nextFrame();
+  nextFrame();
+  EXPECT_EQ(childNamed(worker.root(), "bird"), nullptr);
+  EXPECT_EQ(worker.objects().entryCount(), 1u);
+  EXPECT_EQ(flock->childCount(), 1u);
+  EXPECT_FALSE(engine.winEvent());
+}
+
+TEST_F(RocketHit, ATargetIsKnockedOutOnceWhenTwoRocketsHitItInOnePass) {
+  FmObject* target = birdNamed("target");
+  placeAt(*target, {1, 1, 1});
+  worker.addNode(target, nullptr);
+  target->update(3, FmMatrix::identity());
+  FmRocket* first = launchedRocket(worker, 3);
+  FmRocket* second = launchedRocket(worker, 3);
+  first->setExplosion(new FmObject("bang", nullptr, -1.0f));
+  second->setExplosion(new FmObject("bang", nullptr, -1.0f));
+  worker.collide(3);
+  EXPECT_EQ(first->expiryTime(), 0.0f);
+  EXPECT_EQ(second->expiryTime(), 13.0f);
+  EXPECT_EQ(second->contactFlags(), FmObject::colliderFlag);
+  EXPECT_EQ(target->expiryTime(), 5.0f);
+  EXPECT_EQ(camera->childCount(), 1u);
+}
+
+TEST(RocketHitWithoutCamera, TheExplosionHangsUnderTheRootAndStillExpires) {
+  FakeClock clock;
+  FmEngine engine(clock);
+  FmWorker& worker = engine.scene().worker();
+  FmObject* target = birdNamed("target");
+  placeAt(*target, {1, 1, 1});
+  worker.addNode(target, nullptr);
+  target->update(3, FmMatrix::identity());
+  FmRocket* rocket = launchedRocket(worker, 3);
+  auto* explosion = new FmObject("bang", nullptr, -1.0f);
+  explosion->appendChild(new FmObject("debris", nullptr, -1.0f));
+  rocket->setExplosion(explosion);
+  worker.collide(3);
+  auto* placed = dynamic_cast<FmObject*>(childNamed(worker.root(), "bang"));
+  ASSERT_NE(placed, nullptr);
+  EXPECT_NE(placed, explosion);
+  EXPECT_EQ(placed->expiryTime(), 5.0f);
+  EXPECT_NE(childNamed(worker.root(), "debris"), nullptr);
+  EXPECT_EQ(explosion->childCount(), 1u);
+  worker.updateScene(5.5f);
+  EXPECT_EQ(worker.root().childCount(), 0u);
+}
+
+TEST_F(RocketHit, ARocketWithoutExplosionKnocksOutATargetOutsideAFlockWhereItIs) {
+  auto* group = new FmNode("group", nullptr, -1.0f);
+  worker.addNode(group, nullptr);
+  FmObject* target = birdNamed("target");
+  placeAt(*target, {1, 1, 1});
+  auto* part = new FmObject("wing", nullptr, -1.0f);
+  target->appendChild(part);
+  worker.addNode(target, group);
+  target->update(3, FmMatrix::identity());
+  FmRocket* rocket = launchedRocket(worker, 3);
+  worker.collide(3);
+  EXPECT_EQ(rocket->expiryTime(), 0.0f);
+  EXPECT_EQ(target->parent(), group);
+  EXPECT_EQ(target->expiryTime(), 5.0f);
+  EXPECT_EQ(target->timeOffset(), 3.0f);
+  EXPECT_EQ(part->timeOffset(), 3.0f);
+  EXPECT_EQ(part->visibilityTrack().value(), 0.0f);
+  EXPECT_EQ(target->visibilityTrack().value(), 1.0f);
+  const auto* coasting = dynamic_cast<FmRocketController*>(target->controller());
+  ASSERT_NE(coasting, nullptr);
+  EXPECT_EQ(coasting->speed(), 0.0f);
+  EXPECT_TRUE(target->ownsController());
+  EXPECT_EQ(camera->childCount(), 0u);
+  worker.updateScene(3.5f);
+  worker.updateScene(4.0f);
+  FmMatrix world;
+  ASSERT_TRUE(target->getWorldMatrix(world));
+  expectNear(translationOf(world), {1, 1, 1});
+}
+
+TEST_F(RocketHit, ATargetCarryingTheFlightControllerMakesTheWorkerForgetIt) {
+  FmObject* craft = birdNamed("craft");
+  auto* flight = new FmFlightController;
+  craft->setController(flight);
+  worker.setFlightController(flight);
+  worker.addNode(craft, nullptr);
+  craft->update(3, FmMatrix::identity());
+  ASSERT_EQ(worker.flightController(), flight);
+  launchedRocket(worker, 3);
+  worker.collide(3);
+  EXPECT_EQ(craft->expiryTime(), 5.0f);
+  EXPECT_EQ(worker.flightController(), nullptr);
+  worker.steer({10, 0, 0}, 1, 4);
+}
+
+TEST(RocketHitWithoutEngine, TheTargetIsKnockedOutAndNothingExplodes) {
+  ASSERT_EQ(FmEngine::instance(), nullptr);
+  FmNode group("group", nullptr, -1.0f);
+  auto* flock = new FmFlock;
+  group.appendChild(flock);
+  FmObject* target = birdNamed("target");
+  placeAt(*target, {1, 1, 1});
+  flock->appendChild(target);
+  target->update(3, FmMatrix::identity());
+  FmRocket* rocket = rocketNamed("shot");
+  group.appendChild(rocket);
+  rocket->setExplosion(new FmObject("bang", nullptr, -1.0f));
+  rocket->launch(nullptr, 3);
+  rocket->update(3, FmMatrix::identity());
+  EXPECT_TRUE(rocket->contact(target, 3));
+  EXPECT_EQ(rocket->expiryTime(), 0.0f);
+  EXPECT_EQ(target->expiryTime(), 5.0f);
+  EXPECT_EQ(target->contactFlags(), 0u);
+  EXPECT_EQ(target->parent(), flock);
+  EXPECT_EQ(group.childCount(), 2u);
+  EXPECT_FALSE(rocket->contact(target, 3));
 }

@@ -368,4 +368,26 @@ TEST(WorkerCollision, ObjectsAddedDuringThePassWaitForTheNext) {
   EXPECT_EQ(log.size(), 101u);
 }
 
+TEST(WorkerCollision, ATargetMovedWithinTheTreeMakesNoColliderMissItsTurn) {
+  FmWorker worker;
+  std::vector<std::string> log;
+  auto* group = new FmNode("group", nullptr, -1.0f);
+  auto* wall = new RecordingObject("wall", FmObject::targetFlag, log);
+  auto* first = new RecordingObject("first", FmObject::colliderFlag, log);
+  auto* second = new RecordingObject("second", FmObject::colliderFlag, log);
+  worker.addNode(group, nullptr);
+  worker.addNode(wall, group);
+  worker.addNode(first, nullptr);
+  worker.addNode(second, nullptr);
+  bool moved = false;
+  first->onContact = [&] {
+    if (moved) return;
+    moved = true;
+    worker.detachNode(wall);
+    worker.addNode(wall, nullptr);
+  };
+  worker.collide(1.0f);
+  EXPECT_EQ(log, (std::vector<std::string>{"first>wall@1", "second>wall@1"}));
+}
+
 }  // namespace

@@ -10,6 +10,7 @@
 #include "FmOpenGLTexture.h"
 #include "FmQuat.h"
 #include "FmRocket.h"
+#include "FmSeaObject.h"
 #include "FmTransformController.h"
 #include "LevelCommands.h"
 #include "RWBinaryFile.h"
@@ -142,12 +143,16 @@ TEST(LevelToolDump, PrintsAnimationAndGeometryFields) {
     FmMaterial material;
     FmRocket rocket;
     FmFlock flock;
+    FmSeaObject sea;
+    sea.setAboveFog(0);
+    sea.setBelowFog(1);
     RWOrdered top;
     top.insert(&controller);
     top.insert(&texture);
     top.insert(&material);
     top.insert(&rocket);
     top.insert(&flock);
+    top.insert(&sea);
     RWBinaryFile file(path.c_str(), "wb");
     writeObject(file, &top);
   }
@@ -158,7 +163,8 @@ TEST(LevelToolDump, PrintsAnimationAndGeometryFields) {
         "FmPositionKey (0x0474)", "  position: (1, 2, 3)\n  time: 0.5\n", "FmRotationKey (0x0475)",
         "FmQuat (0x046B)", "  name: \"sky\"\n", "  width: 1\n", "  pixelBytes: 4\n",
         "  diffuse: (0.800000012, 0.800000012, 0.800000012)\n", "FmRocket (0x0489)",
-        "  speed: 20\n", "FmFlock (0x047D)", "  memberCount: "}) {
+        "  speed: 20\n", "FmFlock (0x047D)", "  memberCount: ", "FmSeaObject (0x0487)",
+        "  currentFog: -1\n  aboveFog: 0\n  belowFog: 1\n"}) {
     EXPECT_NE(run.out.find(expected), std::string::npos) << expected << "\n" << run.out;
   }
   EXPECT_EQ(levelTool({"check", path.c_str()}).out, "ok\n");

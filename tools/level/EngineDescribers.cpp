@@ -16,6 +16,7 @@
 #include "FmOpenGLTexture.h"
 #include "FmRocket.h"
 #include "FmScene.h"
+#include "FmSeaObject.h"
 #include "FmTimerBarController.h"
 #include "FmWorker.h"
 #include "ObjectDescribers.h"
@@ -150,6 +151,14 @@ void describeRocket(const RWCollectable& object, FieldWriter& out) {
   out.reference("explosion", rocket.explosion());
 }
 
+void describeSeaObject(const RWCollectable& object, FieldWriter& out) {
+  const auto& sea = as<FmSeaObject>(object);
+  objectFields(sea, out);
+  out.integer("currentFog", sea.currentFog());
+  out.integer("aboveFog", sea.aboveFog());
+  out.integer("belowFog", sea.belowFog());
+}
+
 void describeFlock(const RWCollectable& object, FieldWriter& out) {
   const auto& flock = as<FmFlock>(object);
   nodeFields(flock, out);
@@ -228,6 +237,7 @@ constexpr DescriberEntry table[] = {
     {FmLight::id, describeLight},
     {FmObject::id, describeSceneObject},
     {FmRocket::id, describeRocket},
+    {FmSeaObject::id, describeSeaObject},
     {FmFlock::id, describeFlock},
     {FmBoidController::id, describeBoidController},
     {FmFog::id, describeFog},
