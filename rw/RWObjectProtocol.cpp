@@ -1,5 +1,6 @@
 #include "RWObjectProtocol.h"
 
+#include <algorithm>
 #include <memory>
 #include <optional>
 
@@ -78,16 +79,28 @@ public:
   void add(const RWCollectable* object) { insert(new ObjectRefEntry(object, nextNumber())); }
   void add(const RWCString& name) { insert(new NameRefEntry(name, nextNumber())); }
 
+  std::uint32_t nextNumber() const { return static_cast<std::uint32_t>(order_.size()); }
+  // Removes the entries numbered at or after the number, newest first; nil stays.
+  void rewind(std::uint32_t number) {
+    const std::size_t keep = std::max<std::size_t>(number, 1);
+    while (order_.size() > keep) {
+      RWCollectable* entry = order_.back();
+      order_.pop_back();
+      entries_.remove(entry);
+      delete entry;
+    }
+  }
+
 private:
-  std::uint32_t nextNumber() const { return static_cast<std::uint32_t>(entries_.entryCount()); }
   void insert(RWCollectable* entry) {
     if (entries_.entryCount() > 2 * entries_.buckets()) {
       entries_.resize(nextCapacity(static_cast<std::uint32_t>(entries_.buckets()), 4));
     }
-    entries_.insert(entry);
+    if (entries_.insert(entry) == entry) order_.push_back(entry);
   }
 
   RWSet entries_;
+  std::vector<RWCollectable*> order_;  // the entries by number
 };
 
 thread_local WriteRefTable* currentWriteTable = nullptr;
@@ -332,6 +345,14 @@ std::uint32_t recursiveStoreSize(const RWCollectable* object) {
     }
   }
   return size + object->storeSize();
+}
+
+std::uint32_t writeTableMark() {
+  return currentWriteTable ? currentWriteTable->nextNumber() : 0;
+}
+
+void rewindWriteTable(std::uint32_t mark) {
+  if (currentWriteTable) currentWriteTable->rewind(mark);
 }
 
 // ---- the read log ---------------------------------------------------------

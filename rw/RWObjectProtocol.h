@@ -31,6 +31,16 @@ RWCollectable* readObject(RWBinaryFile& file, RWCollectable* existing = nullptr)
 // The bytes writeObject would take for the object.
 std::uint32_t recursiveStoreSize(const RWCollectable* object);
 
+// The number that the next object or string identifier of the current thread's
+// write would receive; 0 when no write is in progress.
+std::uint32_t writeTableMark();
+// Forgets every object and string identifier that the current write numbered at
+// or after the mark, so that what is written next is numbered from the mark again
+// and written in full. A file may hold alternative sections of which a reader reads
+// only one: each section is written after a rewind to the mark taken before the
+// first. Nil (number 0) is never forgotten; nothing happens outside a write.
+void rewindWriteTable(std::uint32_t mark);
+
 namespace RWObjectProtocolDetail {
 using ClassCheck = bool (*)(const RWCollectable* object);
 void readObjectChecked(RWBinaryFile& file, RWCollectable*& pointer, ClassCheck accepts,

@@ -41,6 +41,27 @@ public:
   RWSortedVector* sorted = nullptr;
 };
 
+// Writes a shared object, then alternative sections of which a reader would read
+// one: each section is numbered as if it came straight after the shared object.
+class Sections : public RWCollectable {
+public:
+  using RWCollectable::saveFields;
+  void saveFields(RWBinaryFile& file) const override {
+    writeObject(file, shared);
+    const std::uint32_t mark = writeTableMark();
+    for (const RWCollectable* section : sections) {
+      rewindWriteTable(mark);
+      writeObject(file, section);
+    }
+    rewindWriteTable(0);
+    writeObject(file, nullptr);
+    writeObject(file, shared);
+  }
+
+  const RWCollectable* shared = nullptr;
+  std::vector<const RWCollectable*> sections;
+};
+
 // An object whose writing always fails.
 class FailingWriter : public RWCollectable {
 public:
@@ -185,6 +206,50 @@ TEST(ObjectProtocol, SameObjectTwiceInOneCallIsWrittenOnceThenReferenced) {
   auto* readValue = dynamic_cast<Valued*>(read->elementAt(0));
   ASSERT_NE(readValue, nullptr);
   EXPECT_EQ(readValue->value(), 7);
+}
+
+TEST(ObjectProtocol, RewindingTheWriteTableNumbersEachSectionFromTheMark) {
+  RWClassRegistration registration(createDefault<Valued>, Valued::id, "Valued");
+  TempFile path("sections");
+  Valued shared(1), repeated(5);
+  RWOrdered first, second;
+  first.insert(&shared);
+  first.insert(&repeated);
+  second.insert(&repeated);
+  second.insert(&shared);
+  Sections sections;
+  sections.shared = &shared;
+  sections.sections = {&first, &second};
+
+  // The sections object is number 1, the shared value 2; each list is 3 and
+  // writes the repeated value in full as 4.
+  Bytes expected = magicBytes();
+  put16(expected, RWCollectable().classId());
+  put16(expected, Valued::id);
+  put32(expected, 1);
+  expected << listHeader(2) << reference(2);
+  put16(expected, Valued::id);
+  put32(expected, 5);
+  expected << listHeader(2);
+  put16(expected, Valued::id);
+  put32(expected, 5);
+  expected << reference(2);
+  // A rewind to 0 keeps nil and forgets everything else.
+  expected << reference(0);
+  put16(expected, Valued::id);
+  put32(expected, 1);
+  EXPECT_EQ(writtenBytes(path, &sections), expected);
+}
+
+TEST(ObjectProtocol, WriteTableMarkOutsideAWriteIsZeroAndRewindDoesNothing) {
+  EXPECT_EQ(writeTableMark(), 0u);
+  rewindWriteTable(0);
+  TempFile path("after");
+  Valued value(3);
+  Bytes expected = magicBytes();
+  put16(expected, Valued::id);
+  put32(expected, 3);
+  EXPECT_EQ(writtenBytes(path, &value), expected);
 }
 
 TEST(ObjectProtocol, SeparateTopLevelCallsEachWriteInFull) {

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Runs the built zirrow-level program itself: its output and exit status for a file
-# with a bad magic number and for a sound one.
+# with a bad magic number and for a sound one, and the bundled demo it writes.
 set -u
 tool=$1
 dir=$(mktemp -d)
@@ -22,4 +22,29 @@ fi
 
 "$tool" >/dev/null 2>&1; status=$?
 if [ "$status" -ne 2 ]; then echo "no arguments: status $status"; failed=1; fi
+
+"$tool" --help | grep -q 'demo DIR' || { echo "--help does not name demo"; failed=1; }
+
+"$tool" demo "$dir/demo" >/dev/null; status=$?
+if [ "$status" -ne 0 ]; then echo "demo: status $status"; failed=1; fi
+for sound in Bgun.wav fail.wav winner.wav; do
+  if [ "$(head -c 4 "$dir/demo/sounds/$sound" 2>/dev/null)" != "RIFF" ]; then
+    echo "demo: sounds/$sound is not a RIFF file"; failed=1
+  fi
+done
+for level in 1 2; do
+  out=$("$tool" check --level "$level" "$dir/demo/demo.zrw"); status=$?
+  if [ "$status" -ne 0 ] || [ "$out" != "ok" ]; then
+    echo "check of demo level $level: status $status, output '$out'"; failed=1
+  fi
+  classes=$("$tool" dump --level "$level" "$dir/demo/demo.zrw" | sed -n 's/^#[0-9]* \([A-Za-z]*\) .*/\1/p' | sort -u)
+  for class in FmScene FmWorker FmCamera FmFlightController FmEnvironController \
+               FmTimerBarController FmBillboardController FmTransformController FmLight \
+               FmFlock FmObject FmSeaObject FmRocket FmOpenGLTexture FmOpenGLAnimatedTexture \
+               FmAnimatedMesh FmMesh FmFace FmMaterial FmFog FmAnimatedFloat; do
+    if ! grep -qx "$class" <<<"$classes"; then
+      echo "dump of demo level $level shows no $class"; failed=1
+    fi
+  done
+done
 exit $failed

@@ -1,0 +1,87 @@
+#include "DemoWriter.h"
+
+#include <filesystem>
+#include <memory>
+#include <system_error>
+#include <vector>
+
+#include "DemoLevel.h"
+#include "DemoTextures.h"
+#include "MultiLevelWriter.h"
+#include "RWOrdered.h"
+#include "WaveSynth.h"
+
+namespace {
+
+constexpr int explosionFrames = 8;
+constexpr float explosionFrameSeconds = 0.1f;
+
+// The textures both levels use, owned by the shared-objects collection.
+class SharedTextures {
+public:
+  SharedTextures() {
+    textures_.explosion =
+        keep(DemoTextures::explosion("boom", explosionFrames, explosionFrameSeconds));
+    textures_.sky = keep(DemoTextures::sky("sky", {0.75f, 0.82f, 0.9f}, {0.25f, 0.45f, 0.8f}));
+    textures_.water = keep(DemoTextures::water("water"));
+    textures_.leaves = keep(DemoTextures::leaves("leaves"));
+    textures_.sun = keep(DemoTextures::glow("sun", {1.0f, 0.95f, 0.7f}));
+    textures_.beacon = keep(DemoTextures::glow("beacon", {0.6f, 0.8f, 1.0f}));
+  }
+  ~SharedTextures() { collection_.clearAndDestroy(); }
+  SharedTextures(const SharedTextures&) = delete;
+  SharedTextures& operator=(const SharedTextures&) = delete;
+
+  const DemoSharedTextures& textures() const { return textures_; }
+  const RWOrdered& collection() const { return collection_; }
+
+private:
+  template <class Texture>
+  Texture* keep(Texture* texture) {
+    collection_.append(texture);
+    return texture;
+  }
+
+  RWOrdered collection_;
+  DemoSharedTextures textures_;
+};
+
+std::string writeSounds(const std::filesystem::path& directory) {
+  const struct {
+    const char* name;
+    WaveSound sound;
+  } effects[] = {{DemoWriter::gunSoundName, WaveSynth::gunShot()},
+                 {DemoWriter::failSoundName, WaveSynth::failure()},
+                 {DemoWriter::winSoundName, WaveSynth::fanfare()}};
+  for (const auto& effect : effects) {
+    const std::filesystem::path path = directory / effect.name;
+    if (!WaveSynth::write(effect.sound, path.string())) return "cannot write " + path.string();
+  }
+  return {};
+}
+
+}  // namespace
+
+namespace DemoWriter {
+
+std::string write(const std::string& directory) {
+  const std::filesystem::path root(directory);
+  const std::filesystem::path sounds = root / soundDirectory;
+  std::error_code error;
+  std::filesystem::create_directories(sounds, error);
+  if (error) return "cannot create " + sounds.string() + ": " + error.message();
+
+  // Declared after the shared textures, the levels are destroyed before them.
+  const SharedTextures shared;
+  std::vector<std::unique_ptr<FmScene>> levels;
+  MultiLevelWriter writer(shared.collection());
+  for (int number = 1; number <= levelCount; ++number) {
+    levels.push_back(buildDemoLevel(demoLevelPlan(number), shared.textures()));
+    writer.addLevel(*levels.back());
+  }
+  const std::filesystem::path scene = root / sceneFileName;
+  if (!writer.write(scene.string())) return "cannot write " + scene.string();
+  return writeSounds(sounds);
+}
+
+}  // namespace DemoWriter
