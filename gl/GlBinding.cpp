@@ -1,0 +1,134 @@
+#include "GlBinding.h"
+
+#include <cstring>
+#include <type_traits>
+
+GlEntryPoints gl;
+
+namespace {
+
+bool systemLibrary = false;
+bool allFound = false;
+
+constexpr const char* systemLibraryName = "opengl32.dll";
+
+void forgetEntryPoints() {
+  gl = GlEntryPoints{};
+  allFound = false;
+}
+
+// Each entry's pointer in table order, for binding and checking the table by name.
+template <typename Visit>
+void forEachEntryPoint(Visit visit) {
+#define ZIRROW_GL_VISIT(name) visit(#name, gl.name);
+  ZIRROW_GL_ENTRY_POINTS(ZIRROW_GL_VISIT)
+#undef ZIRROW_GL_VISIT
+}
+
+std::string joined(const std::vector<std::string>& names) {
+  std::string text;
+  for (const auto& name : names) text += (text.empty() ? "" : ", ") + name;
+  return text;
+}
+
+std::string driverDescription(const char* label, const char* libraryName) {
+  std::string text = std::string("The OpenGL driver \"") + label + "\" (" + libraryName;
+  if (namesSystemLibrary(libraryName)) text += ", the system OpenGL library";
+  return text + ")";
+}
+
+}  // namespace
+
+const char* driverLabel(int useGL) {
+  switch (useGL) {
+    case 2:
+      return voodooDriverLabel;
+    case 3:
+      return directXDriverLabel;
+    default:
+      return systemDriverLabel;
+  }
+}
+
+const char* driverLibraryName(int useGL, bool fullScreen) {
+  if (useGL == 2 && fullScreen) return "3dfxvgl.dll";
+  if (useGL == 3) return "altogl.dll";
+  return systemLibraryName;
+}
+
+bool namesSystemLibrary(const char* libraryName) {
+  return libraryName && std::strstr(libraryName, "opengl32") != nullptr;
+}
+
+int bindOpenGL(const char* libraryName) {
+  unbindOpenGL();
+  systemLibrary = namesSystemLibrary(libraryName);
+  if (!libraryName || !GlDriver::loadLibrary(systemLibrary ? nullptr : libraryName)) return 0;
+  bindEntryPoints(GlDriver::procAddress);
+  return 1;
+}
+
+void bindEntryPoints(const std::function<void*(const char*)>& lookup) {
+  allFound = true;
+  forEachEntryPoint([&](const char* name, auto& entryPoint) {
+    entryPoint = reinterpret_cast<std::remove_reference_t<decltype(entryPoint)>>(lookup(name));
+    if (!entryPoint) allFound = false;
+  });
+}
+
+void unbindOpenGL() {
+  forgetEntryPoints();
+  GlDriver::unloadLibrary();
+}
+
+bool usesSystemLibrary() {
+  return systemLibrary;
+}
+
+bool allEntryPointsFound() {
+  return allFound;
+}
+
+std::vector<std::string> missingEntryPoints() {
+  std::vector<std::string> missing;
+  forEachEntryPoint([&](const char* name, const auto& entryPoint) {
+    if (!entryPoint) missing.emplace_back(name);
+  });
+  return missing;
+}
+
+GlContextHandle createContext(GlDeviceContext deviceContext) {
+  return GlDriver::createContext(deviceContext);
+}
+
+int makeCurrent(GlDeviceContext deviceContext, GlContextHandle context) {
+  return GlDriver::makeCurrent(deviceContext, context) ? 1 : 0;
+}
+
+int deleteContext(GlContextHandle context) {
+  GlDriver::deleteContext(context);
+  return 0;
+}
+
+void swapBuffers() {
+  GlDriver::swapBuffers(GlDriver::currentDeviceContext());
+}
+
+std::string bindDriverFor(int useGL, bool fullScreen) {
+  const char* label = driverLabel(useGL);
+  const char* libraryName = driverLibraryName(useGL, fullScreen);
+  if (!bindOpenGL(libraryName)) {
+    std::string text =
+        driverDescription(label, libraryName) + " can't be loaded: " + GlDriver::lastError();
+    if (!usesSystemLibrary()) text += "\nSet \"useGL\" to 1 for the system OpenGL library.";
+    return text;
+  }
+  return missingEntryPointsMessage(label, libraryName);
+}
+
+std::string missingEntryPointsMessage(const char* label, const char* libraryName) {
+  const auto missing = missingEntryPoints();
+  if (missing.empty()) return {};
+  return driverDescription(label, libraryName) +
+         " lacks OpenGL functions that drawing needs: " + joined(missing);
+}
