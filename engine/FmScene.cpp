@@ -2,10 +2,12 @@
 
 #include <unordered_set>
 
+#include "FmFlock.h"
 #include "FmFog.h"
 #include "FmObject.h"
 #include "FmOpenGLAnimatedTexture.h"
 #include "FmOpenGLTexture.h"
+#include "FmRocket.h"
 #include "RWBinaryFile.h"
 #include "RWErrors.h"
 #include "RWFactory.h"
@@ -57,13 +59,24 @@ bool anyOwned(const ObjectSet& owned, const RWCollectable* texture) {
 }
 
 // The textures that the objects of the subtree show.
-void collectShown(const FmNode* node, ObjectSet& shown) {
-  if (!node) return;
+// The textures that the node and its descendants show, including those of the nodes
+// that they copy at run time: a rocket's explosion and a flock's prototype. A file
+// may lead such a reference back into the tree; each node is visited once.
+void collectShown(const FmNode* node, ObjectSet& shown, ObjectSet& visited) {
+  if (!node || !visited.insert(node).second) return;
   if (const auto* object = dynamic_cast<const FmObject*>(node)) {
     const RWOrdered& textures = object->objectTextures();
     for (std::size_t i = 0; i < textures.entryCount(); ++i) shown.insert(textures.elementAt(i));
   }
-  for (std::size_t i = 0; i < node->childCount(); ++i) collectShown(node->childAt(i), shown);
+  if (const auto* rocket = dynamic_cast<const FmRocket*>(node)) {
+    collectShown(rocket->explosion(), shown, visited);
+  }
+  if (const auto* flock = dynamic_cast<const FmFlock*>(node)) {
+    collectShown(flock->prototype(), shown, visited);
+  }
+  for (std::size_t i = 0; i < node->childCount(); ++i) {
+    collectShown(node->childAt(i), shown, visited);
+  }
 }
 
 }  // namespace
@@ -231,13 +244,14 @@ void FmScene::settleShared(RWOrdered& shared) {
     }
   }
   ObjectSet shown;
-  collectShown(&worker_.root(), shown);
+  ObjectSet visited;
+  collectShown(&worker_.root(), shown, visited);
   for (std::size_t i = 0; i < worker_.templates().entryCount(); ++i) {
-    collectShown(static_cast<const FmNode*>(worker_.templates().elementAt(i)), shown);
+    collectShown(static_cast<const FmNode*>(worker_.templates().elementAt(i)), shown, visited);
   }
-  collectShown(worker_.background(), shown);
-  collectShown(worker_.auxNode(), shown);
-  collectShown(auxiliaryNode_, shown);
+  collectShown(worker_.background(), shown, visited);
+  collectShown(worker_.auxNode(), shown, visited);
+  collectShown(auxiliaryNode_, shown, visited);
   ObjectSet settled;
   for (std::size_t i = 0; i < shared.entryCount(); ++i) {
     RWCollectable* element = shared.elementAt(i);

@@ -3,9 +3,11 @@
 #include <memory>
 #include <string>
 
+#include "FmFlock.h"
 #include "FmMesh.h"
 #include "FmObject.h"
 #include "FmOpenGLTexture.h"
+#include "FmRocket.h"
 #include "FmScene.h"
 #include "MultiLevelWriter.h"
 #include "RWBinaryFile.h"
@@ -90,8 +92,8 @@ TEST_F(MultiLevelWriterTest, EachLevelReadsBackWithTheSharedTextures) {
     EXPECT_EQ(object->parent(), scene->worker().root().childAt(0));
     ASSERT_NE(object->textureAt(0), nullptr);
     EXPECT_EQ(object->textureAt(0)->name(), shown[number - 1]);
-    // Every level lists the shared textures; the second its own one as well.
-    EXPECT_EQ(scene->textures().entryCount(), number == 2 ? 3u : 2u);
+    // The shared texture that the level shows joins its own ones.
+    EXPECT_EQ(scene->textures().entryCount(), number == 2 ? 2u : 1u);
     EXPECT_NE(scene->textures().indexOf(object->textureAt(0)), RW_NPOS);
   }
 }
@@ -104,4 +106,53 @@ TEST_F(MultiLevelWriterTest, AFileOfOneLevelIsNotWritten) {
   TempFile path("single");
   EXPECT_FALSE(writer.write(path.c_str()));
   EXPECT_FALSE(std::filesystem::exists(path.path()));
+}
+
+TEST_F(MultiLevelWriterTest, SharedTexturesShownOnlyByCopiedTemplatesAreKept) {
+  FmOpenGLTexture* sky = texture("sky");
+  FmOpenGLTexture* fire = texture("fire");
+  FmOpenGLTexture* feather = texture("feather");
+  FmOpenGLTexture* unused = texture("unused");
+  for (FmOpenGLTexture* each : {sky, fire, feather, unused}) shared.append(each);
+  levels.push_back(level("first", sky));
+  levels.push_back(level("second", sky));
+  FmWorker& worker = levels[0]->worker();
+  auto* explosion = new FmObject("blast", nullptr, 2.0f);
+  explosion->addTexture(fire);
+  auto* rocket = new FmRocket;
+  rocket->setName("Bouncer");
+  rocket->setExplosion(explosion);
+  ASSERT_TRUE(worker.addTemplate(rocket));
+  auto* bird = new FmObject("bird", nullptr, -1.0f);
+  bird->addTexture(feather);
+  auto* flock = new FmFlock;
+  flock->setName("birds");
+  flock->setPrototype(bird, true);
+  worker.addNode(flock, nullptr);
+  MultiLevelWriter writer(shared);
+  for (const auto& scene : levels) writer.addLevel(*scene);
+  TempFile path("templates");
+  ASSERT_TRUE(writer.write(path.c_str()));
+
+  const auto scene = readLevel(path, 1);
+  const FmWorker& read = scene->worker();
+  ASSERT_EQ(read.templates().entryCount(), 1u);
+  const auto* readRocket = dynamic_cast<const FmRocket*>(read.templates().elementAt(0));
+  ASSERT_NE(readRocket, nullptr);
+  ASSERT_NE(readRocket->explosion(), nullptr);
+  const FmOpenGLTexture* readFire = readRocket->explosion()->textureAt(0);
+  ASSERT_NE(readFire, nullptr);
+  EXPECT_EQ(readFire->name(), "fire");
+  ASSERT_EQ(read.flocks().entryCount(), 1u);
+  const auto* readFlock = static_cast<const FmFlock*>(read.flocks().elementAt(0));
+  ASSERT_NE(readFlock->prototype(), nullptr);
+  const FmOpenGLTexture* readFeather = readFlock->prototype()->textureAt(0);
+  ASSERT_NE(readFeather, nullptr);
+  EXPECT_EQ(readFeather->name(), "feather");
+  EXPECT_NE(scene->textures().indexOf(readFire), RW_NPOS);
+  EXPECT_NE(scene->textures().indexOf(readFeather), RW_NPOS);
+  EXPECT_EQ(scene->textures().entryCount(), 3u);
+
+  const auto other = readLevel(path, 2);
+  EXPECT_EQ(other->textures().entryCount(), 1u);
 }

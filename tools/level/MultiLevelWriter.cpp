@@ -41,15 +41,8 @@ void MultiLevelWriter::Record::saveFields(RWBinaryFile& file) const {
 }
 
 void MultiLevelWriter::Record::writeBody(RWBinaryFile& file, const FmScene& level) const {
-  RWOrdered textures(level.textures().entryCount() + writer_.shared_.entryCount());
-  for (std::size_t i = 0; i < level.textures().entryCount(); ++i) {
-    textures.append(level.textures().elementAt(i));
-  }
-  for (std::size_t i = 0; i < writer_.shared_.entryCount(); ++i) {
-    textures.append(writer_.shared_.elementAt(i));
-  }
   writeObject(file, &level.worker());
-  writeObject(file, &textures);
+  writeObject(file, &level.textures());
   writeObject(file, &level.fogs());
   level.ambient().saveOn(file);
   writeObject(file, level.auxiliaryNode());

@@ -11,8 +11,8 @@
 // share (textures), then one body per level. A reader reads the shared objects
 // and exactly one body, so each body is numbered as if it came straight after the
 // shared objects: a level may refer back to a shared object, never to another
-// level's. Every level lists all shared textures, so that whichever level is read
-// keeps them whatever shows them.
+// level's. A level lists only its own textures: the reader keeps the shared ones
+// that the level shows, wherever they are shown, and drops the others.
 class MultiLevelWriter {
 public:
   // The shared textures stay the caller's; the writer only refers to them.
