@@ -655,3 +655,20 @@ TEST(RocketHitWithoutEngine, TheTargetIsKnockedOutAndNothingExplodes) {
   EXPECT_EQ(group.childCount(), 2u);
   EXPECT_FALSE(rocket->contact(target, 3));
 }
+
+TEST_F(RocketHit, EmptyingTheFlockWinsTheLevelExactlyOnce) {
+  startWithFlock();
+  fly(*spared, {1, 1, -20});
+  int wins = 0;
+  for (int frame = 0; frame < 150; ++frame) {
+    if (frame == 0 || frame == 40) worker.launchProjectile(engine.currentTime());
+    nextFrame();
+    if (engine.winEvent()) {
+      ++wins;
+      engine.setWinEvent(false);
+    }
+  }
+  EXPECT_EQ(flock->childCount(), 0u);
+  EXPECT_EQ(wins, 1);
+  EXPECT_FALSE(engine.failEvent());
+}
