@@ -47,6 +47,8 @@ public:
   // stepping by captureStep while a capture is active, and wrapped to 0 when a
   // looping scene reaches its duration.
   float currentTime();
+  // The game time that the last currentTime gave, without reading the clock.
+  float lastTime() const { return currentTime_; }
   void togglePause();
   // Calls alternately open and close an interval that is kept out of the game time,
   // like a pause that does not freeze currentTime (screenshots step it meanwhile).

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -8,11 +9,14 @@
 
 #include "BenchCommand.h"
 #include "BenchOptions.h"
+#include "FmCamera.h"
 #include "FmClock.h"
+#include "FmFace.h"
 #include "FmFlock.h"
 #include "FmMesh.h"
 #include "FmObject.h"
 #include "FmScene.h"
+#include "FmTransformController.h"
 #include "RWBinaryFile.h"
 #include "RWObjectProtocol.h"
 #include "TempFile.h"
@@ -67,6 +71,34 @@ void writeFlockLevel(const TempFile& path, float timeLimit) {
   writeObject(file, &scene);
 }
 
+// A camera looking along -z at a square of two triangles five units away.
+void writeSquareLevel(const TempFile& path) {
+  FmScene scene;
+  FmWorker& worker = scene.worker();
+  auto* camera = new FmCamera("eye", nullptr, -1.0f);
+  camera->setController(new FmTransformController);
+  camera->controller()->addPositionKey({0, 0, 0}, 0.0f);
+  worker.addNode(camera, nullptr);
+  worker.setCamera(camera);
+  auto* wall = new FmObject("wall", nullptr, -1.0f);
+  wall->setController(new FmTransformController);
+  wall->controller()->addPositionKey({0, 0, -5}, 0.0f);
+  auto* frame = new FmMesh;
+  ASSERT_TRUE(frame->setVertices({-1, -1, 0, 1, -1, 0, 1, 1, 0, -1, 1, 0}));
+  wall->setCurrentFrame(frame);
+  wall->setVertexCount(4);
+  auto* faces = new RWOrdered;
+  for (const FmFace::Corners& corners : {FmFace::Corners{0, 1, 2}, FmFace::Corners{0, 2, 3}}) {
+    auto* face = new FmFace;
+    face->setVertexIndex(corners);
+    faces->append(face);
+  }
+  ASSERT_TRUE(wall->setFaces(faces));
+  worker.addNode(wall, nullptr);
+  RWBinaryFile file(path.c_str(), "wb");
+  writeObject(file, &scene);
+}
+
 std::size_t occurrences(const std::string& text, const std::string& part) {
   std::size_t count = 0;
   for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
@@ -99,6 +131,16 @@ TEST(BenchOptions, DefaultsAndEveryOption) {
   EXPECT_EQ(all->turnYaw, 30.5f);
   EXPECT_TRUE(all->json);
   EXPECT_EQ(all->levelFile, "a b.zrw");
+  EXPECT_TRUE(all->draw);
+  EXPECT_TRUE(all->shotDirectory.empty());
+
+  const auto shots = parsed({"--shots", "out/shots", "--shot-every", "5", "x"});
+  ASSERT_TRUE(shots);
+  EXPECT_EQ(shots->shotDirectory, "out/shots");
+  EXPECT_EQ(shots->shotEvery, 5);
+  const auto logicOnly = parsed({"--no-draw", "x"});
+  ASSERT_TRUE(logicOnly);
+  EXPECT_FALSE(logicOnly->draw);
 }
 
 TEST(BenchOptions, UnusableArgumentsAreRefusedWithAReason) {
@@ -112,6 +154,9 @@ TEST(BenchOptions, UnusableArgumentsAreRefusedWithAReason) {
                                              {"--fire-at", "1,,2", "x"},
                                              {"--turn", "5", "x"},
                                              {"--frames"},
+                                             {"--shot-every", "0", "x"},
+                                             {"--shots", "", "x"},
+                                             {"--no-draw", "--shots", "d", "x"},
                                              {"--speed", "2", "x"},
                                              {"x", "y"}}) {
     const BenchToolRun run = bench(arguments);
@@ -127,7 +172,7 @@ TEST(BenchOptions, UnusableArgumentsAreRefusedWithAReason) {
 TEST(BenchRun, ALostLevelIsReportedAtTheFirstFrameAfterTheTimeLimitAndRestarts) {
   TempFile path("flock");
   writeFlockLevel(path, 3.0f);
-  const BenchToolRun run = bench({"--frames", "200", "--json", path.c_str()});
+  const BenchToolRun run = bench({"--no-draw", "--frames", "200", "--json", path.c_str()});
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.out.rfind("{\"frames\":200,\"events\":[", 0), 0u) << run.out;
   // Frame i runs at i/30 s: 3.0333 s is the first time past the limit, and the
@@ -142,7 +187,7 @@ TEST(BenchRun, ALostLevelIsReportedAtTheFirstFrameAfterTheTimeLimitAndRestarts) 
 TEST(BenchRun, TheTableListsTheEventsAndTimings) {
   TempFile path("flock");
   writeFlockLevel(path, 1.0f);
-  const BenchToolRun run = bench({"--frames", "40", "--step", "0.05", path.c_str()});
+  const BenchToolRun run = bench({"--no-draw", "--frames", "40", "--step", "0.05", path.c_str()});
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_NE(run.out.find("frames 40\nevents 1\n  frame 21  time 1.0500 s  fail\n"),
             std::string::npos)
@@ -152,8 +197,25 @@ TEST(BenchRun, TheTableListsTheEventsAndTimings) {
 
 TEST(BenchRun, ALevelThatCannotBeLoadedIsAnError) {
   TempFile missing("missing");
-  const BenchToolRun run = bench({missing.c_str()});
+  const BenchToolRun run = bench({"--no-draw", missing.c_str()});
   EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.err.find("[OPERR]"), std::string::npos) << run.err;
   EXPECT_TRUE(run.out.empty());
+}
+
+TEST(BenchRun, DrawsEveryFrameAndWritesTheChosenScreenshots) {
+  TempFile path("square");
+  writeSquareLevel(path);
+  TempFile shots("shots");
+  const BenchToolRun run = bench(
+      {"--frames", "5", "--shots", shots.c_str(), "--shot-every", "2", "--json", path.c_str()});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.out.find("\"triangles\":2,"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("\"draw\":{\"current\":0,"), std::string::npos) << run.out;
+  for (const char* name : {"scrn0000.jpg", "scrn0002.jpg", "scrn0004.jpg"}) {
+    EXPECT_TRUE(std::filesystem::exists(shots.path() / name)) << name;
+  }
+  EXPECT_FALSE(std::filesystem::exists(shots.path() / "scrn0001.jpg"));
+  std::error_code ignored;
+  std::filesystem::remove_all(shots.path(), ignored);
 }

@@ -10,6 +10,7 @@ namespace {
 constexpr int runDone = 0;
 constexpr int loadFailed = 1;
 constexpr int badArguments = 2;
+constexpr int drawingUnavailable = 3;
 
 }  // namespace
 
@@ -31,6 +32,9 @@ int runBenchTool(const std::vector<std::string>& arguments, const FmClock& frame
   } catch (const RWxmsg& error) {
     errors << "zirrow-bench: " << options->levelFile << ": " << error.why() << "\n";
     return loadFailed;
+  } catch (const BenchDrawError& error) {
+    errors << "zirrow-bench: can't draw: " << error.what() << "\n";
+    return drawingUnavailable;
   }
   return runDone;
 }

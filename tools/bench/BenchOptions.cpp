@@ -55,6 +55,11 @@ bool applyValue(std::string_view option, std::string_view value, BenchOptions& o
     valid = parseFrameList(value, options.fireAt);
   } else if (option == "--turn") {
     valid = parseTurn(value, options.turnPitch, options.turnYaw);
+  } else if (option == "--shots") {
+    options.shotDirectory = value;
+    valid = !value.empty();
+  } else if (option == "--shot-every") {
+    valid = parseNumber(value, options.shotEvery) && options.shotEvery >= 1;
   }
   if (!valid) errors << "zirrow-bench: bad value for " << option << ": '" << value << "'\n";
   return valid;
@@ -62,7 +67,8 @@ bool applyValue(std::string_view option, std::string_view value, BenchOptions& o
 
 bool takesValue(std::string_view option) {
   return option == "--frames" || option == "--step" || option == "--level" || option == "--flock" ||
-         option == "--fire-at" || option == "--turn";
+         option == "--fire-at" || option == "--turn" || option == "--shots" ||
+         option == "--shot-every";
 }
 
 }  // namespace
@@ -78,6 +84,8 @@ std::optional<BenchOptions> parseBenchOptions(const std::vector<std::string>& ar
     }
     if (argument == "--json") {
       options.json = true;
+    } else if (argument == "--no-draw") {
+      options.draw = false;
     } else if (takesValue(argument)) {
       if (i + 1 == arguments.size()) {
         errors << "zirrow-bench: " << argument << " needs a value\n";
@@ -98,20 +106,30 @@ std::optional<BenchOptions> parseBenchOptions(const std::vector<std::string>& ar
     errors << "zirrow-bench: no level file given (see --help)\n";
     return std::nullopt;
   }
+  if (!options.draw && !options.shotDirectory.empty()) {
+    errors << "zirrow-bench: --shots needs drawing; leave out --no-draw\n";
+    return std::nullopt;
+  }
   return options;
 }
 
 void printBenchUsage(std::ostream& out) {
   out << "usage: zirrow-bench [--frames N] [--step SECONDS] [--level N] [--flock I]\n"
-         "                    [--fire-at F1,F2,...] [--turn PITCH,YAW] [--json] LEVELFILE\n"
+         "                    [--fire-at F1,F2,...] [--turn PITCH,YAW] [--json]\n"
+         "                    [--no-draw | --shots DIR [--shot-every K]] LEVELFILE\n"
          "\n"
-         "Plays a level without drawing, N frames (default 300) at a fixed time step\n"
-         "(default 1/30 s), and prints the frame statistics and every hit, win and\n"
-         "fail event with its frame and game time.\n"
+         "Plays a level N frames (default 300) at a fixed time step (default 1/30 s),\n"
+         "drawing each frame in an offscreen 800x600 OpenGL context, and prints the\n"
+         "frame statistics and every hit, win and fail event with its frame and game\n"
+         "time.\n"
          "\n"
          "  --level N        level of a multi-level file, from 1 (default 1)\n"
          "  --flock I        index of the active flock in a multi-level file (default 0)\n"
          "  --fire-at F,...  frames (from 0) at which a projectile is fired\n"
          "  --turn P,Y       steady turn rates in degrees per second (pitch, yaw)\n"
-         "  --json           one JSON object instead of the table\n";
+         "  --json           one JSON object instead of the table\n"
+         "  --no-draw        run the game logic only, without OpenGL\n"
+         "  --shots DIR      write a JPEG screenshot every K frames into DIR, named\n"
+         "                   after the frame: DIR/scrn0000.jpg, DIR/scrn0030.jpg, ...\n"
+         "  --shot-every K   frames between screenshots (default 30)\n";
 }

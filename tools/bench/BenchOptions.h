@@ -11,6 +11,7 @@
 struct BenchOptions {
   static constexpr std::int32_t defaultFrames = 300;
   static constexpr double defaultStep = 1.0 / 30.0;
+  static constexpr std::int32_t defaultShotEvery = 30;
 
   std::int32_t frames = defaultFrames;
   double step = defaultStep;
@@ -21,6 +22,11 @@ struct BenchOptions {
   float turnYaw = 0.0f;
   bool json = false;
   bool help = false;
+  // Draws every frame in an offscreen OpenGL context; off, only the game logic runs.
+  bool draw = true;
+  // Where screenshots go; none without it.
+  std::string shotDirectory;
+  std::int32_t shotEvery = defaultShotEvery;
   std::string levelFile;
 };
 

@@ -1,10 +1,15 @@
 #include "BenchRun.h"
 
 #include <algorithm>
+#include <filesystem>
+#include <string>
+#include <system_error>
 
 #include "FmEngine.h"
 #include "FmFlightController.h"
 #include "FmFlock.h"
+#include "FmGLEngine.h"
+#include "OffscreenGlContext.h"
 #include "SteppedClock.h"
 
 namespace {
@@ -12,6 +17,7 @@ namespace {
 constexpr const char* projectileName = "Bouncer";
 constexpr int benchWidth = 800;
 constexpr int benchHeight = 600;
+constexpr int benchColourBits = 32;
 
 std::size_t flockMembers(const FmWorker& worker) {
   std::size_t members = 0;
@@ -33,11 +39,45 @@ void loadLevel(FmEngine& engine, const BenchOptions& options) {
   }
 }
 
+// Screenshots of every K-th frame. The capture is open only while such a frame is
+// drawn, so the game time keeps its fixed step, and each file is numbered by its
+// frame, so that no shot overwrites another.
+class BenchShots {
+public:
+  BenchShots(const BenchOptions& options, FmGLEngine* engine)
+      : engine_(options.shotDirectory.empty() ? nullptr : engine),
+        every_(options.shotEvery),
+        directory_(options.shotDirectory) {
+    if (!engine_) return;
+    // A directory that can't be made shows up as the shots' write errors.
+    std::error_code ignored;
+    std::filesystem::create_directories(directory_, ignored);
+    if (directory_.back() != '/') directory_ += '/';
+  }
+
+  void beforeFrame(std::int32_t frame) {
+    if (!due(frame)) return;
+    engine_->beginCapture(directory_, FmGLEngine::singleShotMode);
+    engine_->setSnapshotCounter(frame);
+  }
+
+  void afterFrame(std::int32_t frame) {
+    if (due(frame)) engine_->endCapture();
+  }
+
+private:
+  bool due(std::int32_t frame) const { return engine_ && frame % every_ == 0; }
+
+  FmGLEngine* engine_;
+  std::int32_t every_;
+  std::string directory_;
+};
+
 // Plays one frame at the stepped time and records its events.
 class BenchPlayer {
 public:
-  BenchPlayer(const BenchOptions& options, FmEngine& engine, SteppedClock& clock)
-      : options_(options), engine_(engine), clock_(clock) {}
+  BenchPlayer(const BenchOptions& options, FmEngine& engine, SteppedClock& clock, BenchShots& shots)
+      : options_(options), engine_(engine), clock_(clock), shots_(shots) {}
 
   void playFrame(std::int32_t frame, BenchResult& result) {
     clock_.setSeconds(frame * options_.step);
@@ -47,7 +87,9 @@ public:
       worker.launchProjectile(now);
     }
     const std::size_t membersBefore = flockMembers(worker);
+    shots_.beforeFrame(frame);
     engine_.frame(0.0f, options_.turnPitch, options_.turnYaw, 0.0f, 0.0f, 0.0f);
+    shots_.afterFrame(frame);
     const std::size_t membersAfter = flockMembers(worker);
     for (std::size_t lost = membersAfter; lost < membersBefore; ++lost) {
       result.events.push_back({frame, now, BenchEvent::Kind::hit});
@@ -67,7 +109,23 @@ private:
   const BenchOptions& options_;
   FmEngine& engine_;
   SteppedClock& clock_;
+  BenchShots& shots_;
 };
+
+BenchResult play(const BenchOptions& options, FmEngine& engine, SteppedClock& clock,
+                 FmGLEngine* drawing) {
+  loadLevel(engine, options);
+  engine.start(benchWidth, benchHeight);
+  BenchShots shots(options, drawing);
+  BenchPlayer player(options, engine, clock, shots);
+  BenchResult result;
+  for (std::int32_t frame = 0; frame < options.frames; ++frame) {
+    player.playFrame(frame, result);
+    ++result.frames;
+  }
+  result.statistics = engine.statistics();
+  return result;
+}
 
 }  // namespace
 
@@ -85,15 +143,14 @@ std::string_view kindName(BenchEvent::Kind kind) {
 
 BenchResult runBench(const BenchOptions& options, const FmClock& frameClock) {
   SteppedClock clock;
-  FmEngine engine(clock, frameClock);
-  loadLevel(engine, options);
-  engine.start(benchWidth, benchHeight);
-  BenchPlayer player(options, engine, clock);
-  BenchResult result;
-  for (std::int32_t frame = 0; frame < options.frames; ++frame) {
-    player.playFrame(frame, result);
-    ++result.frames;
+  if (!options.draw) {
+    FmEngine engine(clock, frameClock);
+    return play(options, engine, clock, nullptr);
   }
-  result.statistics = engine.statistics();
+  const OffscreenGlContext context(benchWidth, benchHeight, benchColourBits);
+  if (!context.isValid()) throw BenchDrawError(context.error());
+  FmGLEngine engine(clock, frameClock);
+  BenchResult result = play(options, engine, clock, &engine);
+  engine.releaseResources();
   return result;
 }

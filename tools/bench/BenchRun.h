@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <stdexcept>
 #include <string_view>
 #include <vector>
 
@@ -25,11 +26,20 @@ struct BenchResult {
   FmFrameStatistics statistics;
 };
 
+// Drawing was asked for, but no OpenGL rendering context could be made.
+class BenchDrawError : public std::runtime_error {
+public:
+  using std::runtime_error::runtime_error;
+};
+
 // Loads the level as the game does (the "Bouncer" projectile, the chosen flock of a
 // multi-level file, free flight), starts it and plays the frames: frame i runs at
 // game time i × step, fires when it is listed, steers at the turn rates, and reacts
 // to a won level (the flag is cleared) and a lost one (the flock restarts) as the
-// game does. A member that leaves a flock during a frame is a hit. The frame clock
-// times the statistics. Errors of the load propagate as the persistence library's
-// exceptions.
+// game does. A member that leaves a flock during a frame is a hit. Unless told not
+// to draw, every frame is drawn in an offscreen 800x600 OpenGL context (true colour)
+// and presented; screenshots of the frames chosen are taken while they are drawn.
+// The frame clock times the statistics. Errors of the load propagate as the
+// persistence library's exceptions; a context that can't be made raises
+// BenchDrawError.
 BenchResult runBench(const BenchOptions& options, const FmClock& frameClock);

@@ -10,7 +10,7 @@ namespace {
 // when the last user of the OpenGL library lets go; the leak checker then reports them
 // as the program's. A hidden window kept until the process ends keeps the library in
 // use, while the tests still bind, unbind and make contexts as the game does. It also
-// makes every test of this program run on SDL's offscreen driver.
+// makes every test of the program that links it run on SDL's offscreen driver.
 class ResidentGlDriver : public testing::Environment {
 public:
   void SetUp() override {

@@ -1,0 +1,85 @@
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "FmGLEngine.h"
+#include "FmImageWriter.h"
+
+namespace {
+
+constexpr std::uint64_t rgbBytesPerPixel = 3;
+constexpr const char* failureTitle = "Screenshot";
+
+// Computed in 64 bits; 0 unless both sides are positive.
+std::uint64_t captureBytes(int width, int height) {
+  if (width <= 0 || height <= 0) return 0;
+  return static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height) * rgbBytesPerPixel;
+}
+
+std::string shotName(const std::string& directory, int counter) {
+  char number[32];
+  std::snprintf(number, sizeof number, "scrn%04i", counter);
+  return directory + number;
+}
+
+void reportUnwritten(const std::string& baseName, int mode) {
+  const std::string text = "Can't write the screenshot " + baseName +
+                           (mode == FmImageWriter::targaFormat ? ".tga" : ".jpg");
+  FmImageWriter::errorReporter()(failureTitle, text.c_str());
+}
+
+}  // namespace
+
+void FmGLEngine::beginCapture(const std::string& directory, int mode) {
+  if (captureBuffer_.empty()) captureBuffer_.resize(captureBytes(width_, height_));
+  snapshotDirectory_ = directory;
+  snapshotCounter_ = 0;
+  snapshotMode_ = mode;
+  capturing_ = true;
+  setCaptureActive(true);
+}
+
+bool FmGLEngine::captureFrame() {
+  const std::uint64_t bytes = captureBytes(width_, height_);
+  if (!capturing_ || bytes == 0) return false;
+  // The viewport may have changed size since the capture began.
+  if (captureBuffer_.size() != bytes) captureBuffer_.assign(bytes, 0);
+  gl.glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  gl.glReadPixels(0, 0, width_, height_, GL_RGB, GL_UNSIGNED_BYTE, captureBuffer_.data());
+  const std::string baseName = shotName(snapshotDirectory_, snapshotCounter_);
+  ++snapshotCounter_;
+  if (FmImageWriter::saveImage(baseName, captureBuffer_, width_, height_, snapshotMode_)) {
+    return true;
+  }
+  reportUnwritten(baseName, snapshotMode_);
+  return false;
+}
+
+void FmGLEngine::endCapture() {
+  std::vector<std::uint8_t>().swap(captureBuffer_);
+  snapshotCounter_ = 0;
+  capturing_ = false;
+  setCaptureActive(false);
+}
+
+bool FmGLEngine::takeSnapshot(const std::string& directory) {
+  accountPause();
+  beginCapture(directory, singleShotMode);
+  renderFrame();
+  const bool written = captureFrame();
+  swapBuffers();
+  endCapture();
+  accountPause();
+  return written;
+}
+
+void FmGLEngine::toggleRecording(const std::string& directory) {
+  if (recording()) {
+    endCapture();
+    accountPause();
+    return;
+  }
+  accountPause();
+  beginCapture(directory, recordingMode);
+}
