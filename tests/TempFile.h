@@ -6,17 +6,20 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <string>
 #include <vector>
 
 // A file name in the test's temporary directory, removed when the test ends.
 class TempFile {
 public:
+  // Test programs run side by side and their heap addresses repeat from run to run,
+  // so the name takes a random part.
   explicit TempFile(const std::string& stem) {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
     path_ = std::filesystem::temp_directory_path() /
-            ("zirrow-" + std::string(info ? info->name() : "test") + "-" + stem + "-" +
-             std::to_string(reinterpret_cast<std::uintptr_t>(this)));
+            ("zirrow-" + std::string(info ? info->name() : "suite") + "-" + stem + "-" +
+             std::to_string(std::random_device{}()));
   }
   ~TempFile() {
     std::error_code ignored;

@@ -1,14 +1,18 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <random>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "AudioMixer.h"
+#include "BenchCommand.h"
 #include "DemoWriter.h"
 #include "FmCamera.h"
 #include "FmClock.h"
@@ -32,10 +36,12 @@ namespace fs = std::filesystem;
 class TempDirectory {
 public:
   TempDirectory() {
+    // Test programs run side by side and their heap addresses repeat from run to run,
+    // so the name takes a random part.
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
     path_ =
-        fs::temp_directory_path() / ("zirrow-demo-" + std::string(info ? info->name() : "test") +
-                                     "-" + std::to_string(reinterpret_cast<std::uintptr_t>(this)));
+        fs::temp_directory_path() / ("zirrow-demo-" + std::string(info ? info->name() : "suite") +
+                                     "-" + std::to_string(std::random_device{}()));
   }
   ~TempDirectory() {
     std::error_code ignored;
@@ -185,6 +191,50 @@ private:
   int launched_ = 0;
 };
 
+struct BenchEvents {
+  std::vector<int> hits;
+  std::vector<int> wins;
+  std::vector<int> fails;
+};
+
+// Plays one level and flock of the demo with zirrow-bench's logic only, at 30 frames
+// a second, firing at the frames listed; gives the frames of its events.
+BenchEvents benchDemo(const fs::path& scene, int level, int flock, int frames,
+                      const std::vector<int>& fireAt) {
+  std::vector<std::string> arguments = {
+      "--no-draw",           "--json",  "--frames",           std::to_string(frames), "--level",
+      std::to_string(level), "--flock", std::to_string(flock)};
+  if (!fireAt.empty()) {
+    std::string list;
+    for (const int frame : fireAt) list += (list.empty() ? "" : ",") + std::to_string(frame);
+    arguments.insert(arguments.end(), {"--fire-at", list});
+  }
+  arguments.push_back(scene.string());
+  SteppedClock frameClock;
+  std::ostringstream out, err;
+  EXPECT_EQ(runBenchTool(arguments, frameClock, out, err), 0) << err.str();
+
+  BenchEvents events;
+  const std::string report = out.str();
+  const std::regex event(R"re("frame":(\d+),"time":[^,]*,"kind":"(\w+)")re");
+  for (auto it = std::sregex_iterator(report.begin(), report.end(), event);
+       it != std::sregex_iterator(); ++it) {
+    const int frame = std::stoi((*it)[1]);
+    const std::string kind = (*it)[2];
+    if (kind == "hit") events.hits.push_back(frame);
+    if (kind == "win") events.wins.push_back(frame);
+    if (kind == "fail") events.fails.push_back(frame);
+  }
+  return events;
+}
+
+// The first frame, at 30 frames a second from time 0, that lies past the limit.
+int firstFrameAfter(float seconds) {
+  int frame = 0;
+  while (static_cast<float>(frame / 30.0) <= seconds) ++frame;
+  return frame;
+}
+
 bool hasAnimatedFirstTexture(const FmObject* object) {
   return object && object->textureCount() > 0 &&
          dynamic_cast<const FmOpenGLAnimatedTexture*>(object->textureAt(0)) != nullptr;
@@ -216,6 +266,19 @@ TEST_F(DemoFiles, SoundEffectsAreShortAudiblePcmWaves) {
     for (const std::int16_t sample : samplesOf(bytes))
       loudest = std::max(loudest, std::abs(sample));
     EXPECT_GT(loudest, 8000) << name;
+  }
+}
+
+// SDL2_mixer reads WAVs through SDL's own RIFF/WAVE loader, so the files play in the game.
+TEST_F(DemoFiles, SoundEffectsOpenWithTheMixersWaveReader) {
+  setenv("SDL_AUDIODRIVER", "dummy", 1);
+  AudioMixer mixer;
+  ASSERT_TRUE(mixer.open());
+  for (const char* name :
+       {DemoWriter::gunSoundName, DemoWriter::failSoundName, DemoWriter::winSoundName}) {
+    AudioMixer::Wave wave = mixer.loadWave(soundPath(name).string().c_str());
+    EXPECT_NE(wave, nullptr) << name;
+    mixer.freeWave(wave);
   }
 }
 
@@ -261,20 +324,45 @@ TEST_F(DemoFiles, EveryLevelAndFlockPlaysTwoHundredFrames) {
   }
 }
 
-TEST_F(DemoFiles, FiringAtTheFlocksHitsCreatures) {
-  std::size_t hits = 0;
+// Holding the fire button at 30 frames a second fires every 5th frame (the 0.16 s
+// cooldown); without turning, that burst straight ahead empties every flock well
+// within its time limit.
+TEST_F(DemoFiles, HoldingFireEmptiesEveryFlockAndWinsTheLevelOnce) {
+  constexpr int frames = 900;
+  std::vector<int> burst;
+  for (int frame = 0; frame < frames; frame += 5) burst.push_back(frame);
   for (int level = 1; level <= DemoWriter::levelCount; ++level) {
     for (int flockIndex = 0; flockIndex < 3; ++flockIndex) {
+      SCOPED_TRACE("level " + std::to_string(level) + ", flock " + std::to_string(flockIndex));
       DemoPlay play(scenePath(), level, flockIndex);
       ASSERT_TRUE(play.loaded());
-      play.engine().start(800, 600);
       const FmFlock* flock = play.flock(static_cast<std::size_t>(flockIndex));
-      const std::size_t members = flock->childCount();
-      play.play(600);
-      hits += members - flock->childCount();
+      const BenchEvents events = benchDemo(scenePath(), level, flockIndex, frames, burst);
+      EXPECT_EQ(static_cast<std::int32_t>(events.hits.size()), flock->memberCount());
+      ASSERT_EQ(events.wins.size(), 1u);
+      EXPECT_TRUE(events.fails.empty());
+      ASSERT_FALSE(events.hits.empty());
+      EXPECT_GT(events.wins.front(), events.hits.back());
+      EXPECT_LT(events.wins.front() / 30.0f, flock->timeLimit());
     }
   }
-  EXPECT_GT(hits, 0u);
+}
+
+TEST_F(DemoFiles, WithoutInputEveryFlockFailsRightAfterItsTimeLimit) {
+  for (int level = 1; level <= DemoWriter::levelCount; ++level) {
+    for (int flockIndex = 0; flockIndex < 3; ++flockIndex) {
+      SCOPED_TRACE("level " + std::to_string(level) + ", flock " + std::to_string(flockIndex));
+      DemoPlay play(scenePath(), level, flockIndex);
+      ASSERT_TRUE(play.loaded());
+      const float limit = play.flock(static_cast<std::size_t>(flockIndex))->timeLimit();
+      ASSERT_GT(limit, 0.0f);
+      const int failFrame = firstFrameAfter(limit);
+      const BenchEvents events = benchDemo(scenePath(), level, flockIndex, failFrame + 10, {});
+      EXPECT_TRUE(events.hits.empty());
+      EXPECT_TRUE(events.wins.empty());
+      EXPECT_EQ(events.fails, std::vector<int>{failFrame});
+    }
+  }
 }
 
 TEST_F(DemoFiles, TheGameCameraLooksAtTheActiveFlockFromOutsideTheGeometry) {

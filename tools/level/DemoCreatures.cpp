@@ -12,6 +12,14 @@ constexpr float tumbleSeconds = 1.2f;
 constexpr float rocketSpeed = 45.0f;
 constexpr float rocketLifetime = 3.0f;
 constexpr float explosionSize = 5.0f;
+// A dart long and thick enough that a burst straight ahead catches creatures flying
+// across its path, not only those that meet its tip.
+constexpr float dartLength = 2.4f;
+constexpr float dartWidth = 0.8f;
+// The members fly between these heights around the flock's centre, so that they stay
+// level with the player's aim instead of drifting out of reach above or below it.
+constexpr float floorBelowCentre = 2.0f;
+constexpr float ceilingAboveCentre = 5.0f;
 
 DemoProps::Frames flapping(float span) {
   DemoProps::Frames frames;
@@ -93,8 +101,8 @@ FmFlock* flock(const FlockPlan& plan, bool active) {
   flock->setRepelThreshold(0.7f);
   flock->setNeighbourRadius(4.0f);
   flock->setCruiseFactor(plan.cruiseFactor);
-  flock->setFloor(plan.centre.y - 5);
-  flock->setCeiling(plan.centre.y + 8);
+  flock->setFloor(plan.centre.y - floorBelowCentre);
+  flock->setCeiling(plan.centre.y + ceilingAboveCentre);
   flock->setTimeLimit(plan.timeLimit);
   return flock;
 }
@@ -104,7 +112,7 @@ FmRocket* projectile(FmOpenGLAnimatedTexture* explosionBook, FmOpenGLTexture* de
   rocket->setName("Bouncer");
   rocket->setExpiryTime(rocketLifetime);
   rocket->setSpeed(rocketSpeed);
-  const MeshBuilder dart = DemoMeshes::dart(1.6f, 0.5f);
+  const MeshBuilder dart = DemoMeshes::dart(dartLength, dartWidth);
   dart.shape(*rocket);
   rocket->setCurrentFrame(dart.frame(0.0f));
   const FmMaterial paint =

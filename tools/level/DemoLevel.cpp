@@ -28,6 +28,12 @@ constexpr float orbitSeconds = 40.0f;
 constexpr std::int32_t airFog = 0;
 constexpr std::int32_t underwaterFog = 1;
 const FmPoint playerStart{0, 9, 45};
+// The flocks roam across the line straight ahead of the player's start, one behind
+// the other, a little below the craft's aim: their members scatter upwards from the
+// centre, so most of them fly level with it.
+constexpr float flockHeight = 7.0f;
+constexpr float nearFlockDepth = -10.0f;
+constexpr float flockSpacing = 10.0f;
 const FmPoint orbitCentre{0, 5, -30};
 
 struct Island {
@@ -354,8 +360,9 @@ void LevelBuilder::addBackdrop() {
   worker().setBackground(DemoProps::stillObject("skyline", DemoMeshes::skyline(180, 40, 24), look));
 }
 
+// The flock at the place given (0 nearest the player) in the row of flocks ahead.
 DemoCreatures::FlockPlan flockPlan(const char* name, const char* creature, float span, int members,
-                                   float timeLimit, float cruise, const FmPoint& centre) {
+                                   float timeLimit, float cruise, int place) {
   DemoCreatures::FlockPlan plan;
   plan.name = name;
   plan.creature = creature;
@@ -363,7 +370,8 @@ DemoCreatures::FlockPlan flockPlan(const char* name, const char* creature, float
   plan.members = members;
   plan.timeLimit = timeLimit;
   plan.cruiseFactor = cruise;
-  plan.centre = centre;
+  plan.centre = {playerStart.x, flockHeight,
+                 nearFlockDepth - flockSpacing * static_cast<float>(place)};
   return plan;
 }
 
@@ -389,9 +397,9 @@ DemoLevelPlan demoLevelPlan(int number) {
     plan.airFog = {0.65f, 0.75f, 0.85f};
     plan.airFogEnd = 380;
     plan.waterFog = {0.05f, 0.25f, 0.3f};
-    plan.flocks = {flockPlan("gulls", "gull", 3.0f, 6, 60, 3.0f, {0, 11, -10}),
-                   flockPlan("bats", "bat", 3.6f, 8, 50, 3.5f, {-12, 13, -20}),
-                   flockPlan("moths", "moth", 2.4f, 10, 45, 4.0f, {12, 10, -15})};
+    plan.flocks = {flockPlan("gulls", "gull", 3.0f, 6, 60, 3.0f, 0),
+                   flockPlan("bats", "bat", 3.6f, 8, 50, 3.5f, 1),
+                   flockPlan("moths", "moth", 2.4f, 10, 45, 4.0f, 2)};
   } else {
     plan.seed = 202;
     plan.groundLow = {0.6f, 0.45f, 0.3f};
@@ -404,9 +412,9 @@ DemoLevelPlan demoLevelPlan(int number) {
     plan.airFog = {0.85f, 0.6f, 0.5f};
     plan.airFogEnd = 320;
     plan.waterFog = {0.1f, 0.15f, 0.3f};
-    plan.flocks = {flockPlan("swifts", "swift", 2.6f, 8, 50, 4.5f, {0, 12, -12}),
-                   flockPlan("crows", "crow", 3.4f, 10, 45, 3.5f, {-14, 12, -22}),
-                   flockPlan("wasps", "wasp", 2.0f, 12, 40, 5.0f, {14, 10, -16})};
+    plan.flocks = {flockPlan("swifts", "swift", 2.6f, 8, 50, 4.5f, 0),
+                   flockPlan("crows", "crow", 3.4f, 10, 45, 3.5f, 1),
+                   flockPlan("wasps", "wasp", 2.0f, 12, 40, 5.0f, 2)};
     plan.backdrop = true;
   }
   return plan;
