@@ -147,7 +147,10 @@ MeshBuilder box(const FmPoint& half, bool inward) {
       {{1, 0, 0}, {0, 0, -1}, {0, 1, 0}}, {{-1, 0, 0}, {0, 0, 1}, {0, 1, 0}},
       {{0, 1, 0}, {1, 0, 0}, {0, 0, -1}}, {{0, -1, 0}, {1, 0, 0}, {0, 0, 1}},
       {{0, 0, 1}, {1, 0, 0}, {0, 1, 0}},  {{0, 0, -1}, {-1, 0, 0}, {0, 1, 0}}};
-  for (const auto& [normal, u, v] : sides) {
+  for (const auto& side : sides) {
+    const FmPoint& normal = side[0];
+    const FmPoint& u = side[1];
+    const FmPoint& v = side[2];
     const FmPoint facing = inward ? normal * -1.0f : normal;
     auto corner = [&](float su, float sv) {
       const FmPoint p = normal + u * su + v * sv;
