@@ -39,6 +39,12 @@ void clearNotifyWindows() {
 
 constexpr Uint32 audioSubsystems = SDL_INIT_AUDIO | SDL_INIT_EVENTS;
 
+// SDL2_mixer marks a paused channel with the tick count of the pause, and a mark of
+// 0 reads as "not paused". A pause within SDL's first millisecond would be lost.
+void waitForFirstTick() {
+  while (SDL_GetTicks() == 0) SDL_Delay(1);
+}
+
 }  // namespace
 
 AudioMixer::~AudioMixer() {
@@ -108,7 +114,9 @@ void AudioMixer::flush(int channel) {
 }
 
 void AudioMixer::pause(int channel) {
-  if (isChannelOrAll(channel)) Mix_Pause(channel);
+  if (!isChannelOrAll(channel)) return;
+  waitForFirstTick();
+  Mix_Pause(channel);
 }
 
 void AudioMixer::resume(int channel) {
