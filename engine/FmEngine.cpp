@@ -69,6 +69,7 @@ void FmEngine::start(int width, int height) {
   worker.prepareFlocks(0.0f);
   beginTime();
   if (auto* bar = worker.timerBar()) bar->start(0.0f);
+  started_ = true;
 }
 
 void FmEngine::frame(float speed, float pitch, float yaw, float roll, float lookPitch,

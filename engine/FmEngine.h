@@ -62,6 +62,8 @@ public:
   // Switches the scene to the fog at the index when it is not the selected one
   // already; -1 selects none and keeps the fog parameters.
   void setFog(int index);
+  // Set once start has run.
+  bool started() const { return started_; }
   int viewportWidth() const { return viewportWidth_; }
   int viewportHeight() const { return viewportHeight_; }
 
@@ -116,6 +118,7 @@ private:
   float currentTime_ = 0.0f;
   double pausedTime_ = 0.0;  // seconds kept out of the game time since time zero
   double holdStart_ = 0.0;   // seconds since time zero at which the current hold began
+  bool started_ = false;
   bool paused_ = false;
   bool accounting_ = false;
   bool loops_ = false;

@@ -107,6 +107,7 @@ private:
   void deleteDisplayLists();
   void turnLightsOff();
 
+  void skipTakenNumbers();
   // Draws the picture of the frame without presenting it.
   void renderFrame();
   void loadViewMatrix();

@@ -1,5 +1,6 @@
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -23,9 +24,12 @@ std::string shotName(const std::string& directory, int counter) {
   return directory + number;
 }
 
+const char* extensionOf(int mode) {
+  return mode == FmImageWriter::targaFormat ? ".tga" : ".jpg";
+}
+
 void reportUnwritten(const std::string& baseName, int mode) {
-  const std::string text = "Can't write the screenshot " + baseName +
-                           (mode == FmImageWriter::targaFormat ? ".tga" : ".jpg");
+  const std::string text = "Can't write the screenshot " + baseName + extensionOf(mode);
   FmImageWriter::errorReporter()(failureTitle, text.c_str());
 }
 
@@ -45,6 +49,7 @@ bool FmGLEngine::captureFrame() {
   if (!capturing_ || bytes == 0) return false;
   // The viewport may have changed size since the capture began.
   if (captureBuffer_.size() != bytes) captureBuffer_.assign(bytes, 0);
+  if (snapshotMode_ == recordingMode) skipTakenNumbers();
   gl.glPixelStorei(GL_PACK_ALIGNMENT, 1);
   gl.glReadPixels(0, 0, width_, height_, GL_RGB, GL_UNSIGNED_BYTE, captureBuffer_.data());
   const std::string baseName = shotName(snapshotDirectory_, snapshotCounter_);
@@ -66,6 +71,7 @@ void FmGLEngine::endCapture() {
 bool FmGLEngine::takeSnapshot(const std::string& directory) {
   accountPause();
   beginCapture(directory, singleShotMode);
+  skipTakenNumbers();
   renderFrame();
   const bool written = captureFrame();
   swapBuffers();
@@ -82,4 +88,14 @@ void FmGLEngine::toggleRecording(const std::string& directory) {
   }
   accountPause();
   beginCapture(directory, recordingMode);
+}
+
+// The player's earlier screenshots are kept: the next file takes the first number
+// that no file of the capture's kind has yet.
+void FmGLEngine::skipTakenNumbers() {
+  std::error_code ignored;
+  while (std::filesystem::exists(
+      shotName(snapshotDirectory_, snapshotCounter_) + extensionOf(snapshotMode_), ignored)) {
+    ++snapshotCounter_;
+  }
 }

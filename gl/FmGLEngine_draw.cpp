@@ -53,6 +53,9 @@ int listsNeededBy(const RWOrdered& list) {
 }  // namespace
 
 std::int32_t FmGLEngine::drawScene() {
+  // Without a rendering context (no pixel format, or released at close) there is
+  // nothing to draw on.
+  if (!renderingReady_) return 0;
   drawFrame();
   return triangles_;
 }

@@ -1,34 +1,9 @@
 #include <gtest/gtest.h>
 
-#include <optional>
-#include <set>
-
+#include "FakeInputDevices.h"
 #include "InputState.h"
 
 namespace {
-
-// Screen cursor and keyboard held in memory; the cursor starts shown.
-class FakeInputDevices : public InputDevices {
-public:
-  std::optional<ScreenPoint> cursor;
-  Cursor shown = Cursor::normal;
-  std::set<int> keysDown;
-  int hideCount = 0;
-
-  std::optional<ScreenPoint> cursorPosition() const override { return cursor; }
-  bool setCursorPosition(ScreenPoint position) override {
-    cursor = position;
-    return true;
-  }
-  Cursor hideCursor() override {
-    ++hideCount;
-    const Cursor before = shown;
-    shown = Cursor::none;
-    return before;
-  }
-  void showCursor(Cursor cursor) override { shown = cursor; }
-  bool keyDown(int virtualKey) const override { return keysDown.count(virtualKey) != 0; }
-};
 
 // An 800x600 window at the screen's origin: centre (400, 300), centreBox 280..520 x 210..390.
 class InputStateTest : public ::testing::Test {

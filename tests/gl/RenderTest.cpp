@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <tuple>
@@ -454,6 +455,27 @@ TEST_F(RenderTest, TheFirstSingleShotIsScrn0000JpgOfTheFrameSize) {
   EXPECT_LT(rgb[middle + 2], 50);
   EXPECT_LT(rgb[0], 50) << "the top left corner is the black background";
   EXPECT_FALSE(std::filesystem::exists(directory / "scrn0001.jpg"));
+}
+
+TEST_F(RenderTest, LaterShotsAndRecordingsKeepTheEarlierFiles) {
+  start();
+  const std::filesystem::path directory = shotDirectory();
+  const std::string prefix = directory.string() + "/";
+  ASSERT_TRUE(engine_->takeSnapshot(prefix));
+  const auto firstSize = std::filesystem::file_size(directory / "scrn0000.jpg");
+  std::filesystem::resize_file(directory / "scrn0000.jpg", 7);
+  ASSERT_TRUE(engine_->takeSnapshot(prefix));
+  EXPECT_EQ(std::filesystem::file_size(directory / "scrn0000.jpg"), 7u);
+  EXPECT_EQ(std::filesystem::file_size(directory / "scrn0001.jpg"), firstSize);
+
+  std::ofstream(directory / "scrn0001.tga") << "kept";
+  engine_->toggleRecording(prefix);
+  engine_->frame(0, 0, 0, 0, 0, 0);
+  engine_->frame(0, 0, 0, 0, 0, 0);
+  engine_->toggleRecording(prefix);
+  EXPECT_TRUE(std::filesystem::exists(directory / "scrn0000.tga"));
+  EXPECT_EQ(std::filesystem::file_size(directory / "scrn0001.tga"), 4u);
+  EXPECT_TRUE(std::filesystem::exists(directory / "scrn0002.tga"));
 }
 
 TEST_F(RenderTest, AShotIntoAMissingDirectoryFailsWithAMessage) {

@@ -189,9 +189,13 @@ void LevelBuilder::addEndCamera() {
     const float degrees = 360.0f * static_cast<float>(i) / steps;
     const float radians = degrees * 3.14159265f / 180.0f;
     const float time = orbitSeconds * static_cast<float>(i) / steps;
-    orbit->addPositionKey(orbitCentre + FmPoint{90 * std::sin(radians), 35, 90 * std::cos(radians)},
-                          time);
-    orbit->addRotationKey(DemoProps::heading(degrees, -18), time);
+    // Half way round the camera dives under the sea, where the water's fog takes over.
+    const bool underwater = i == steps / 2;
+    const bool nearWater = i == steps / 2 - 1 || i == steps / 2 + 1;
+    const float height = underwater ? -15.0f : (nearWater ? 10.0f : 35.0f);
+    orbit->addPositionKey(
+        orbitCentre + FmPoint{90 * std::sin(radians), height, 90 * std::cos(radians)}, time);
+    orbit->addRotationKey(DemoProps::heading(degrees, underwater ? 0.0f : -18.0f), time);
   }
   orbit->alignRotations();
   camera->setController(orbit);

@@ -1,0 +1,99 @@
+#include "GameProgram.h"
+
+#include <cstdio>
+#include <exception>
+
+#include "GlBinding.h"
+#include "MessageBox.h"
+#include "Settings.h"
+
+namespace {
+
+void reportFailure(const std::string& reason) {
+  std::fprintf(stderr, "zirrow: %s\n", reason.c_str());
+}
+
+}  // namespace
+
+GameProgram::GameProgram() = default;
+
+// A loop ended by a failed frame leaves the window open: close it in order, without
+// saving the game values, which only Escape does.
+GameProgram::~GameProgram() {
+  if (window_.exists()) procedure_.handle(WindowMessage{WindowMessages::close, 0, 0});
+  unbindOpenGL();
+}
+
+std::string GameProgram::sceneFileFrom(int argc, const char* const* argv) {
+  std::string name;
+  for (int i = 1; i < argc; ++i) {
+    if (i > 1) name += ' ';
+    name += argv[i];
+  }
+  return name;
+}
+
+int GameProgram::run(const std::string& sceneFile) {
+  if (!lock_.acquire(instanceName)) return alreadyRunning;
+  readSettings();
+  game_.setMode(0);
+  // The game goes on with whatever the scene holds when the level can't be loaded.
+  game_.loadLevel(RWCString(sceneFile.c_str()));
+  setDisplayMode();
+  procedure_.setDisplayModeSet(true);
+  if (!prepareDrawing() || !openWindow()) return startFailed;
+  return runLoop();
+}
+
+void GameProgram::readSettings() {
+  queryDesktop();
+  readDisplaySettings();
+  readGameSettings(game_.values());
+}
+
+// Binds the OpenGL driver and sets the pixel format, both before the window is made:
+// the window takes its drawing library and format when it is created.
+bool GameProgram::prepareDrawing() {
+  const std::string failure = bindDriverFor(displaySettings.useGL, displaySettings.fullScreen != 0);
+  if (!failure.empty()) {
+    showMessageBox("Error", failure.c_str(), true);
+    return false;
+  }
+  procedure_.setPixelFormatReady(FmGLEngine::setPixelFormat(displaySettings.bitsPerPixel) == 1);
+  return true;
+}
+
+bool GameProgram::openWindow() {
+  const bool popup = isFullScreenSized() != 0;
+  if (!window_.create(windowTitle, 0, 0, displaySettings.width, displaySettings.height, popup)) {
+    reportFailure("the game window can't be created");
+    return false;
+  }
+  procedure_.handle(WindowMessage{WindowMessages::create, 0, 0});
+  procedure_.setWindowOpen(true);
+  window_.show();
+  game_.input().setActive();
+  game_.input().hideCursor(devices_);
+  return true;
+}
+
+int GameProgram::runLoop() {
+  for (;;) {
+    while (window_.peekMessage()) {
+      WindowMessage message;
+      if (!window_.getMessage(message)) return static_cast<int>(message.wParam);
+      procedure_.handle(message);
+    }
+    try {
+      game_.tick(devices_);
+      procedure_.serveSoundRequests();
+    } catch (const std::exception& error) {
+      reportFailure(std::string("the game stopped: ") + error.what());
+      return frameFailed;
+    } catch (...) {
+      reportFailure("the game stopped");
+      return frameFailed;
+    }
+    game_.clearSoundRequests();
+  }
+}

@@ -1,0 +1,163 @@
+#include "GameSession.h"
+
+#include <limits>
+
+#include "FmCamera.h"
+#include "FmFlightController.h"
+#include "FmWorker.h"
+#include "InputDevices.h"
+#include "RWBinaryFile.h"
+
+namespace {
+
+// The remainder that is never negative, so that a negative saved level still names a
+// level and a flock that exist.
+std::int32_t wrapped(std::int32_t value, std::int32_t divisor) {
+  const std::int32_t remainder = value % divisor;
+  return remainder < 0 ? remainder + divisor : remainder;
+}
+
+}  // namespace
+
+GameSession::GameSession(const FmClock& clock) : FmGLEngine(clock) {}
+
+int GameSession::loadLevel(const RWCString& name) {
+  if (name.isNull() || !RWBinaryFile::exists(name.data())) return 0;
+  levelFileName_ = name;
+  chooseLevel();
+  try {
+    if (!loadScene(name.data())) return 0;
+  } catch (...) {
+    return 0;
+  }
+  multiLevel_ = scene().levelCount() > 1;
+  FmWorker& worker = scene().worker();
+  worker.findTemplate(projectileName);
+  if (multiLevel_) {
+    worker.selectFlock(flockIndex_);
+    setFreeFlight();
+  }
+  return 1;
+}
+
+void GameSession::chooseLevel() {
+  flockIndex_ = 0;
+  if (currentLevel_ == 0 && values_.useLevel != 0) {
+    currentLevel_ = wrapped(values_.level, levelsPerBlock);
+    flockIndex_ = wrapped(values_.level, flocksPerLevel);
+  }
+  scene().setLevel(currentLevel_ <= 2 ? 1 : 2);
+}
+
+void GameSession::setFreeFlight() {
+  if (FmFlightController* flight = scene().worker().flightController()) {
+    flight->setMode(FmFlightController::freeFlight);
+  }
+}
+
+void GameSession::tick(InputDevices& devices) {
+  input_.updateCursor(devices);
+  if (input_.cursorActive()) {
+    input_.pollKeyboard(devices);
+    applyActions();
+  }
+  // Without a rendering context the engine never starts, and there is no world to run.
+  if (paused() || !started()) return;
+  now_ = currentTime();
+  fireIfReady();
+  frame(0.0f, pitchInput_, yawInput_, 0.0f, lookPitch_, lookYaw_);
+  yawInput_ = 0.0f;
+  pitchInput_ = 0.0f;
+  checkGameEvents();
+  input_.clearDirections();
+}
+
+void GameSession::applyActions() {
+  if (input_.fire) {
+    markActive();
+    fireRequest_ = true;
+  }
+  if (input_.down) {
+    markActive();
+    pitchInput_ -= turnRate;
+  }
+  if (input_.up) {
+    markActive();
+    pitchInput_ += turnRate;
+  }
+  if (input_.left) {
+    markActive();
+    yawInput_ += turnRate;
+  }
+  if (input_.right) {
+    markActive();
+    yawInput_ -= turnRate;
+  }
+}
+
+void GameSession::markActive() {
+  if (firstInputSeen_) return;
+  firstInputSeen_ = true;
+  if (multiLevel_) setFreeFlight();
+}
+
+void GameSession::fireIfReady() {
+  if (fireRequest_ && !cooling_) {
+    // Without a projectile template nothing flies, and nothing should be heard.
+    const bool launched = scene().worker().launchProjectile(now_) != nullptr;
+    cooldownEnd_ = now_ + fireCooldown_;
+    fireRequest_ = false;
+    cooling_ = true;
+    gunSoundRequest_ = launched;
+  } else if (cooling_ && now_ >= cooldownEnd_) {
+    cooling_ = false;
+  }
+}
+
+void GameSession::checkGameEvents() {
+  if (winEvent()) {
+    soundRequest_ = winSound;
+    setWinEvent(false);
+    showEndView();
+  }
+  if (failEvent()) {
+    ++failCount_;
+    soundRequest_ = failSound;
+    setFailEvent(false);
+    scene().worker().restartFlock(now_);
+    if (failCount_ > 2) {
+      showEndView();
+      failCount_ = 0;
+    }
+  }
+}
+
+void GameSession::showEndView() {
+  const FmCamera* camera = scene().worker().camera();
+  if (camera && camera->name().find(gameCameraName) != RW_NPOS) nextCamera();
+}
+
+void GameSession::previousCamera() {
+  FmEngine::previousCamera();
+  lookPitch_ = 0.0f;
+  lookYaw_ = 0.0f;
+}
+
+void GameSession::nextCamera() {
+  FmEngine::nextCamera();
+  lookPitch_ = 0.0f;
+  lookYaw_ = 0.0f;
+}
+
+void GameSession::saveProgress() {
+  const std::int32_t inBlock = wrapped(values_.level, levelsPerBlock);
+  if (inBlock >= currentLevel_) return;
+  const std::int64_t saved = std::int64_t{values_.level} - inBlock + currentLevel_;
+  if (saved <= std::numeric_limits<std::int32_t>::max())
+    values_.level = static_cast<std::int32_t>(saved);
+}
+
+void GameSession::clearSoundRequests() {
+  soundRequest_ = noSound;
+  gunSoundRequest_ = false;
+}

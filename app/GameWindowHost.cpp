@@ -1,0 +1,74 @@
+#include "GameWindowHost.h"
+
+#include "GameWindow.h"
+#include "WindowMessage.h"
+
+GlDeviceContext GameWindowHost::deviceContext() const {
+  return window_.deviceContext();
+}
+
+std::uint32_t GameWindowHost::windowId() const {
+  return window_.id();
+}
+
+ScreenRect GameWindowHost::windowRect() const {
+  return window_.windowRect();
+}
+
+int GameWindowHost::clientWidth() const {
+  const ScreenRect client = window_.clientRect();
+  return client.right - client.left;
+}
+
+int GameWindowHost::clientHeight() const {
+  const ScreenRect client = window_.clientRect();
+  return client.bottom - client.top;
+}
+
+int GameWindowHost::menuHeight() const {
+  return window_.captionHeight();
+}
+
+int GameWindowHost::frameWidth() const {
+  return window_.frameWidth();
+}
+
+int GameWindowHost::frameHeight() const {
+  return window_.frameHeight();
+}
+
+void GameWindowHost::minimise() {
+  window_.minimise();
+}
+
+void GameWindowHost::restore() {
+  window_.restore();
+}
+
+void GameWindowHost::hide() {
+  window_.hide();
+}
+
+void GameWindowHost::destroy() {
+  window_.destroy();
+}
+
+void GameWindowHost::postClose() {
+  window_.postMessage(WindowMessage{WindowMessages::close, 0, 0});
+}
+
+void GameWindowHost::postQuit(int exitCode) {
+  window_.postQuit(exitCode);
+}
+
+void GameWindowHost::setJoystickThreshold(int units) {
+  window_.joystick().setThreshold(units);
+}
+
+bool GameWindowHost::captureJoystick() {
+  return window_.joystick().capture();
+}
+
+void GameWindowHost::releaseJoystick() {
+  window_.joystick().release();
+}

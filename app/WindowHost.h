@@ -1,0 +1,42 @@
+#pragma once
+
+#include <cstdint>
+
+#include "GlDriver.h"
+#include "ScreenGeometry.h"
+
+// The window that the window procedure works on, and the window system's services
+// around it: what the procedure asks of the platform, so that the procedure can be
+// driven by plain message values without a window.
+class WindowHost {
+public:
+  virtual ~WindowHost() = default;
+
+  // The window's device context: the window that OpenGL draws into; null before the
+  // window exists and after it is gone.
+  virtual GlDeviceContext deviceContext() const = 0;
+  // The identifier that sound completion notices carry to this window.
+  virtual std::uint32_t windowId() const = 0;
+  // The whole window, frame included, in screen coordinates.
+  virtual ScreenRect windowRect() const = 0;
+  virtual int clientWidth() const = 0;
+  virtual int clientHeight() const = 0;
+  // The window frame's metrics: the height above the client area (caption or menu),
+  // the width of a side frame and the height of the bottom frame.
+  virtual int menuHeight() const = 0;
+  virtual int frameWidth() const = 0;
+  virtual int frameHeight() const = 0;
+
+  virtual void minimise() = 0;
+  virtual void restore() = 0;
+  virtual void hide() = 0;
+  // Destroys the window; its destroy message follows through the queue.
+  virtual void destroy() = 0;
+  virtual void postClose() = 0;
+  virtual void postQuit(int exitCode) = 0;
+
+  // Joystick 1: the movement threshold and the capture for this window.
+  virtual void setJoystickThreshold(int units) = 0;
+  virtual bool captureJoystick() = 0;
+  virtual void releaseJoystick() = 0;
+};

@@ -1,0 +1,87 @@
+#pragma once
+
+#include <cstdint>
+
+#include "GlDriver.h"
+#include "Joystick.h"
+#include "ScreenGeometry.h"
+#include "WindowEventTranslator.h"
+#include "WindowMessage.h"
+#include "WindowMessageQueue.h"
+
+// The game's one window over SDL, with the message queue that the program's message loop
+// drains: SDL events of the window, its joystick and its sound notices come out as window
+// messages, together with the messages posted to it. The screen saver stays off while
+// the window exists.
+class GameWindow {
+public:
+  GameWindow();
+  ~GameWindow();
+  GameWindow(const GameWindow&) = delete;
+  GameWindow& operator=(const GameWindow&) = delete;
+
+  // Creates the window for OpenGL drawing, hidden until show(); width and height are the
+  // client area's. Load the GL library and set the pixel format before (GlDriver). A popup
+  // has no border, and goes full screen in the requested display mode when one is
+  // requested (requestDisplayMode). False when the window can't be made or already
+  // exists. The caller hands the create message to its window procedure itself.
+  bool create(const char* title, int x, int y, int width, int height, bool popup);
+  bool exists() const { return window_ != nullptr; }
+
+  GlDeviceContext deviceContext() const { return window_; }
+  // The window's number, the notification target of AudioMixer::play; 0 without a window.
+  std::uint32_t id() const;
+  bool isFullScreen() const;
+
+  void show();
+  void minimise();
+  // Restores a minimised window; a full-screen popup takes the requested mode again, or
+  // becomes a borderless window when none is requested.
+  void restore();
+  void hide();
+  // Destroys the window and posts the destroy message; nothing without a window.
+  void destroy();
+
+  // The whole window with its borders, in screen coordinates.
+  ScreenRect windowRect() const;
+  // The client area in client coordinates: left and top are 0.
+  ScreenRect clientRect() const;
+  // The border sizes that the window manager reports: the title bar with the top border,
+  // a side border and the bottom border. 0 when unknown or without a window.
+  int captionHeight() const;
+  int frameWidth() const;
+  int frameHeight() const;
+
+  // Joystick 1, whose reports come as joystick messages while it is captured.
+  Joystick& joystick() { return joystick_; }
+
+  // Fetches the window's pending events; true when a message waits.
+  bool peekMessage();
+  // Takes the next message, waiting for one when none waits. False for the quit message;
+  // also false, with the quit message and code 0, when no message can come any more
+  // (no window and nothing queued).
+  bool getMessage(WindowMessage& message);
+  void postMessage(const WindowMessage& message);
+  void postQuit(int exitCode);
+
+private:
+  struct Borders {
+    int top = 0;
+    int left = 0;
+    int bottom = 0;
+    int right = 0;
+  };
+
+  void applyFullScreenMode();
+  Borders borders() const;
+  void pumpEvents();
+  void translateEvent(const SDL_Event& event);
+  void release();
+
+  GlDeviceContext window_ = nullptr;
+  bool popup_ = false;
+  bool screenSaverWasEnabled_ = false;
+  Joystick joystick_;
+  WindowEventTranslator translator_;
+  WindowMessageQueue queue_;
+};

@@ -1,0 +1,7 @@
+#include "SdlSession.h"
+
+#include <SDL.h>
+
+SdlSession::~SdlSession() {
+  SDL_Quit();
+}

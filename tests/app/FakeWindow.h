@@ -1,0 +1,71 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "SoundDevice.h"
+#include "WindowHost.h"
+
+// A window that records what the procedure asks of it.
+class FakeWindowHost : public WindowHost {
+public:
+  ScreenRect rect{100, 50, 908, 680};
+  int menu = 24;
+  int frame = 4;
+  int bottom = 6;
+  bool joystickPresent = false;
+  std::vector<std::string> calls;
+  int quitCode = -1;
+
+  GlDeviceContext deviceContext() const override { return nullptr; }
+  std::uint32_t windowId() const override { return 9; }
+  ScreenRect windowRect() const override { return rect; }
+  int clientWidth() const override { return rect.right - rect.left - 2 * frame; }
+  int clientHeight() const override { return rect.bottom - rect.top - menu - bottom; }
+  int menuHeight() const override { return menu; }
+  int frameWidth() const override { return frame; }
+  int frameHeight() const override { return bottom; }
+  void minimise() override { calls.push_back("minimise"); }
+  void restore() override { calls.push_back("restore"); }
+  void hide() override { calls.push_back("hide"); }
+  void destroy() override { calls.push_back("destroy"); }
+  void postClose() override { calls.push_back("postClose"); }
+  void postQuit(int exitCode) override {
+    calls.push_back("postQuit");
+    quitCode = exitCode;
+  }
+  void setJoystickThreshold(int units) override {
+    calls.push_back("threshold " + std::to_string(units));
+  }
+  bool captureJoystick() override { return joystickPresent; }
+  void releaseJoystick() override { calls.push_back("releaseJoystick"); }
+};
+
+// A sound device that records each request as text.
+class FakeSoundDevice : public SoundDevice {
+public:
+  std::vector<std::string> calls;
+
+  int init() override { return record("init", 0); }
+  int shutdown() override { return record("shutdown", 0); }
+  int loadWave(const char* fileName, int key) override {
+    return record("load " + std::string(fileName) + " " + std::to_string(key), key);
+  }
+  int play(int key, int loops, std::uint32_t window) override {
+    return record(
+        "play " + std::to_string(key) + " " + std::to_string(loops) + " " + std::to_string(window),
+        0);
+  }
+  int playAndWait(int key, int) override { return record("wait " + std::to_string(key), 0); }
+  void flush(int key) override { record("flush " + std::to_string(key), 0); }
+  void pause(int key) override { record("pause " + std::to_string(key), 0); }
+  void restart(int key) override { record("restart " + std::to_string(key), 0); }
+  int isPlaying(int) override { return 0; }
+
+private:
+  int record(const std::string& call, int result) {
+    calls.push_back(call);
+    return result;
+  }
+};

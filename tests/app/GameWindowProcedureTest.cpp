@@ -1,0 +1,225 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "FakeInputDevices.h"
+#include "FakeWindow.h"
+#include "GameSession.h"
+#include "GameWindowProcedure.h"
+#include "Settings.h"
+#include "SettingsSandbox.h"
+#include "engine/FakeClock.h"
+
+namespace {
+
+WindowMessage message(std::uint32_t value, std::uint32_t wParam = 0, std::int64_t lParam = 0) {
+  return WindowMessage{value, wParam, lParam};
+}
+
+// The procedure of a windowed 800x600 game without a rendering context.
+class GameWindowProcedureTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    displaySettings = DisplaySettings{};
+    desktopCapabilities = DesktopCapabilities{1, 1920, 1080, 60};
+  }
+  void TearDown() override {
+    displaySettings = DisplaySettings{};
+    desktopCapabilities = DesktopCapabilities{};
+  }
+  std::int64_t send(std::uint32_t value, std::uint32_t wParam = 0, std::int64_t lParam = 0) {
+    return procedure.handle(message(value, wParam, lParam));
+  }
+  void createWindow() {
+    send(WindowMessages::create);
+    procedure.setWindowOpen(true);
+    send(WindowMessages::activate, 1);
+    send(WindowMessages::setFocus);
+  }
+
+  FakeClock clock;
+  GameSession game{clock};
+  FakeSoundDevice sound;
+  FakeInputDevices devices;
+  FakeWindowHost host;
+  GameWindowProcedure procedure{game, sound, devices, host};
+};
+
+TEST_F(GameWindowProcedureTest, CreatingTheWindowLoadsTheEffectsInOrderAndSetsTheInputArea) {
+  createWindow();
+  EXPECT_EQ(sound.calls,
+            (std::vector<std::string>{"init", "load sounds\\Bgun.wav 2", "load sounds\\fail.wav 3",
+                                      "load sounds\\winner.wav 4", "restart -1"}));
+  EXPECT_EQ(game.input().windowRect(), (ScreenRect{104, 74, 904, 674}));
+  EXPECT_EQ(devices.cursor, (ScreenPoint{504, 374}));
+  EXPECT_EQ(host.calls.front(), "threshold 999");
+  EXPECT_EQ(procedure.renderingContext(), nullptr);
+  EXPECT_FALSE(game.started());
+}
+
+TEST_F(GameWindowProcedureTest, WithoutEffectsTheMixerStillOpensButNoWaveLoads) {
+  game.values().playEffects = 0;
+  send(WindowMessages::create);
+  EXPECT_EQ(sound.calls, (std::vector<std::string>{"init"}));
+}
+
+TEST_F(GameWindowProcedureTest, FullScreenUsesTheWholeWindowAsInputArea) {
+  displaySettings.fullScreen = 1;
+  createWindow();
+  EXPECT_EQ(game.input().windowRect(), host.rect);
+  host.rect = {0, 0, 640, 480};
+  send(WindowMessages::move);
+  EXPECT_EQ(game.input().windowRect(), host.rect);
+}
+
+TEST_F(GameWindowProcedureTest, TheInputDeviceFollowsTheJoystickSetting) {
+  struct Case {
+    int joyStick;
+    bool present;
+    std::int32_t mode;
+  };
+  for (const Case& c : std::vector<Case>{{0, true, keyboardMode},
+                                         {1, true, joystickMode},
+                                         {1, false, keyboardMode},
+                                         {2, false, mouseMode},
+                                         {3, true, keyboardMode}}) {
+    FakeClock ownClock;
+    GameSession session(ownClock);
+    FakeWindowHost ownHost;
+    ownHost.joystickPresent = c.present;
+    GameWindowProcedure ownProcedure(session, sound, devices, ownHost);
+    session.values().joyStick = c.joyStick;
+    ownProcedure.handle(message(WindowMessages::create));
+    EXPECT_EQ(session.input().inputMode, c.mode) << c.joyStick << " " << c.present;
+  }
+}
+
+TEST_F(GameWindowProcedureTest, MovesBeforeTheWindowIsOpenAreIgnored) {
+  send(WindowMessages::move);
+  EXPECT_EQ(game.input().windowRect(), ScreenRect{});
+  procedure.setWindowOpen(true);
+  EXPECT_EQ(send(WindowMessages::move), 1);
+  EXPECT_EQ(game.input().windowRect(), (ScreenRect{100, 50, 908, 680}));
+}
+
+TEST_F(GameWindowProcedureTest, F5TwiceRestoresTheOverlayAndOtherKeysDoNothing) {
+  createWindow();
+  EXPECT_FALSE(game.showStats());
+  EXPECT_EQ(send(WindowMessages::keyDown, VirtualKeys::f5), 0);
+  EXPECT_TRUE(game.showStats());
+  send(WindowMessages::keyDown, VirtualKeys::f5);
+  EXPECT_FALSE(game.showStats());
+  host.calls.clear();
+  for (std::uint32_t key : {0x41u, 0x20u, 117u, 118u}) send(WindowMessages::keyDown, key);
+  EXPECT_TRUE(host.calls.empty());
+  EXPECT_FALSE(game.showStats());
+}
+
+TEST_F(GameWindowProcedureTest, TheScreenSaverIsSwallowedAndOtherCommandsGoOn) {
+  EXPECT_EQ(send(WindowMessages::systemCommand, SystemCommands::screenSave), 0);
+  EXPECT_EQ(send(WindowMessages::systemCommand, SystemCommands::screenSave | 0x2), 0);
+  EXPECT_EQ(send(WindowMessages::systemCommand, SystemCommands::minimize),
+            GameWindowProcedure::defaultResult);
+  EXPECT_TRUE(host.calls.empty());
+}
+
+TEST_F(GameWindowProcedureTest, JoystickButtonsFireExceptTheReleasedButtonChange) {
+  game.input().inputMode = joystickMode;
+  EXPECT_EQ(send(WindowMessages::joystick1ButtonDown, 0x100), 1);
+  EXPECT_FALSE(game.input().fire);
+  send(WindowMessages::joystick1ButtonDown, 0x101);
+  EXPECT_TRUE(game.input().fire);
+  send(WindowMessages::joystick1ButtonUp, 0x100);
+  EXPECT_FALSE(game.input().fire);
+  EXPECT_EQ(send(WindowMessages::joystick1ZMove), 1);
+  EXPECT_EQ(send(WindowMessages::waveDone), 1);
+  EXPECT_EQ(send(WindowMessages::eraseBackground), 1);
+}
+
+TEST_F(GameWindowProcedureTest, TheFirstMouseMoveOnlyRecordsThePosition) {
+  createWindow();
+  game.input().inputMode = mouseMode;
+  send(WindowMessages::mouseMove, 0, makeLParam(560, 374));
+  EXPECT_EQ(game.input().lastMousePosition(), (ScreenPoint{560, 374}));
+  EXPECT_FALSE(game.input().right);
+  send(WindowMessages::mouseMove, 0, makeLParam(572, 374));
+  EXPECT_TRUE(game.input().right);
+}
+
+TEST_F(GameWindowProcedureTest, LosingFocusFreezesTimeAndSoundAndRegainingItDoesNotJump) {
+  createWindow();
+  game.beginTime();
+  clock.advanceMilliseconds(100);
+  const float before = game.currentTime();
+  sound.calls.clear();
+  send(WindowMessages::activate, 0);
+  send(WindowMessages::killFocus);
+  EXPECT_TRUE(game.paused());
+  EXPECT_FALSE(game.input().cursorActive());
+  clock.advanceMilliseconds(5000);
+  EXPECT_FLOAT_EQ(game.currentTime(), before);
+  send(WindowMessages::activate, 1);
+  send(WindowMessages::setFocus);
+  EXPECT_FALSE(game.paused());
+  EXPECT_TRUE(game.input().cursorActive());
+  clock.advanceMilliseconds(20);
+  EXPECT_NEAR(game.currentTime(), before + 0.02f, 1e-4f);
+  EXPECT_EQ(sound.calls, (std::vector<std::string>{"pause -1", "restart -1"}));
+  EXPECT_TRUE(host.calls.back() != "minimise");
+}
+
+TEST_F(GameWindowProcedureTest, AFullScreenGameMinimisesWhenLeftAndComesBackInItsMode) {
+  displaySettings.fullScreen = 1;
+  procedure.setDisplayModeSet(true);
+  createWindow();
+  send(WindowMessages::activate, 0);
+  EXPECT_EQ(host.calls.back(), "minimise");
+  EXPECT_FALSE(procedure.displayModeSet());
+  EXPECT_FALSE(procedure.windowActivated());
+  EXPECT_TRUE(game.paused());
+  send(WindowMessages::activate, 1);
+  EXPECT_EQ(host.calls.back(), "restore");
+  EXPECT_TRUE(procedure.displayModeSet());
+  EXPECT_TRUE(procedure.windowActivated());
+  EXPECT_FALSE(game.paused());
+}
+
+TEST_F(GameWindowProcedureTest, EscapeSavesTheProgressWithoutTheStartChoiceThenCloses) {
+  SettingsSandbox sandbox;
+  sandbox.write(
+      "Windows Registry Editor Version 5.00\r\n\r\n"
+      "[HKEY_CURRENT_USER\\Software\\Fenmarrow\\ZirrowDemo]\r\n");
+  game.values() = GameValues{12, 1, 1, 0};
+  game.setCurrentLevel(4);
+  send(WindowMessages::keyDown, VirtualKeys::escape);
+  EXPECT_EQ(host.calls.back(), "postClose");
+  GameValues stored;
+  ASSERT_TRUE(readGameSettings(stored));
+  EXPECT_EQ(stored.level, 16);
+  EXPECT_EQ(stored.useLevel, 0);
+  EXPECT_EQ(stored.playEffects, 1);
+}
+
+TEST_F(GameWindowProcedureTest, EscapeWithoutTheSettingsKeyWritesNoFile) {
+  SettingsSandbox sandbox;
+  send(WindowMessages::keyDown, VirtualKeys::escape);
+  EXPECT_FALSE(sandbox.exists());
+  EXPECT_EQ(host.calls.back(), "postClose");
+}
+
+TEST_F(GameWindowProcedureTest, ClosingReleasesSoundAndWindowAndDestroyEndsTheLoop) {
+  createWindow();
+  sound.calls.clear();
+  host.calls.clear();
+  send(WindowMessages::close);
+  EXPECT_EQ(sound.calls, (std::vector<std::string>{"shutdown"}));
+  EXPECT_EQ(host.calls, (std::vector<std::string>{"hide", "destroy"}));
+  send(WindowMessages::destroy);
+  EXPECT_EQ(host.calls.back(), "postQuit");
+  EXPECT_EQ(host.quitCode, 0);
+  EXPECT_EQ(host.calls[host.calls.size() - 2], "releaseJoystick");
+}
+
+}  // namespace

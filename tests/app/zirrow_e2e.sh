@@ -1,0 +1,77 @@
+#!/usr/bin/env bash
+# Plays the demo level in the real game window under a virtual X server: keys go in
+# through xdotool, and the game must take a screenshot, write its game values on
+# Escape and end by itself, while a second copy started meanwhile ends at once.
+# Usage: zirrow_e2e.sh ZIRROW ZIRROW-LEVEL   (run it under xvfb-run)
+set -uo pipefail
+zirrow=$1
+level_tool=$2
+
+work=$(mktemp -d)
+trap 'kill "$game" 2>/dev/null; rm -rf "$work"' EXIT
+export ZIRROW_SETTINGS=$work/settings.reg
+export XDG_RUNTIME_DIR=$work/run
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+# The settings key exists, as an installer leaves it; the game itself never creates it.
+printf 'Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Fenmarrow\\ZirrowDemo]\r\n"level"=dword:00000007\r\n"useLevel"=dword:00000001\r\n' >"$ZIRROW_SETTINGS"
+
+fail() {
+  echo "FAIL: $*" >&2
+  exit 1
+}
+
+"$level_tool" demo "$work/demo" >/dev/null || fail "the demo can't be written"
+cd "$work/demo" || fail "no demo directory"
+
+"$zirrow" demo.zrw &
+game=$!
+
+window=$(timeout 120 xdotool search --sync --name "Go Zirrow" | head -n 1)
+[ -n "$window" ] || fail "the game window did not appear"
+# Give the game time to load and draw its first frames.
+sleep 3
+xdotool windowfocus --sync "$window" 2>/dev/null || true
+xdotool mousemove --window "$window" 400 300
+
+kill -0 "$game" 2>/dev/null || fail "the game ended early"
+timeout 20 "$zirrow" demo.zrw
+second=$?
+[ "$second" -eq 0 ] || fail "a second copy ended with status $second, not 0"
+kill -0 "$game" 2>/dev/null || fail "the second copy ended the first"
+
+xdotool key F5
+sleep 1
+xdotool keydown Left
+xdotool keydown space
+sleep 2
+xdotool keyup space
+xdotool keyup Left
+xdotool keydown Up
+sleep 1
+xdotool keyup Up
+xdotool key F3
+sleep 2
+xdotool key F5
+xdotool key Escape
+
+for _ in $(seq 1 300); do
+  kill -0 "$game" 2>/dev/null || break
+  sleep 0.2
+done
+kill -0 "$game" 2>/dev/null && fail "the game did not end after Escape"
+wait "$game"
+status=$?
+[ "$status" -eq 0 ] || fail "the game ended with status $status"
+
+[ -f scrn0000.jpg ] || fail "no screenshot scrn0000.jpg"
+header=$(djpeg -pnm scrn0000.jpg | head -c 15 | tr '\n' ' ')
+case "$header" in
+  "P6 800 600 "*) ;;
+  *) fail "scrn0000.jpg does not decode to an 800x600 picture: $header" ;;
+esac
+
+grep -q '"useLevel"=dword:00000000' "$ZIRROW_SETTINGS" || fail "useLevel 0 was not written"
+grep -q '"level"=dword:00000007' "$ZIRROW_SETTINGS" || fail "the saved level changed"
+grep -q '"playEffects"=dword:00000001' "$ZIRROW_SETTINGS" || fail "playEffects was not written"
+grep -q '"joyStick"=dword:00000000' "$ZIRROW_SETTINGS" || fail "joyStick was not written"
+echo "ok: the game played, took scrn0000.jpg, saved its values and ended"
