@@ -41,21 +41,54 @@ void requireScene(RWBinaryFile& file) {
   file.seekTo(0);
 }
 
-}  // namespace
+constexpr MessageRecord missingLevel{
+    "zirrow", 0x3014, "[LEVEL] Level %d does not exist: the file holds %d levels", 0};
 
-bool FmEngine::loadScene(const char* name) {
-  sceneFileName_ = name;
+// A file of several levels that lacks the chosen one reads nothing into the scene.
+bool holdsChosenLevel(const FmScene& scene) {
+  return scene.levelCount() == 1 || (scene.level() >= 1 && scene.level() <= scene.levelCount());
+}
+
+// A scene that read without an error but ran past the end of the file, met a read
+// error or lacked its level is incomplete: what it holds is destroyed and the
+// failure raised.
+void requireWholeScene(RWBinaryFile& file, FmScene& scene) {
+  const bool shortRead = file.firstShortRead() >= 0 || file.eof();
+  if (!shortRead && !file.error() && holdsChosenLevel(scene)) return;
+  const auto levels = static_cast<int>(scene.levelCount());
+  scene.clear();
+  scene.setAuxiliaryNode(nullptr);
+  if (file.error()) rwRaise<RWExternalErr>(RWMessages::readError);
+  if (shortRead) rwRaise<RWExternalErr>(RWMessages::endOfFile);
+  rwRaise<RWExternalErr>(missingLevel, static_cast<int>(scene.level()), levels);
+}
+
+void readScene(const char* name, FmScene& scene) {
   RWBinaryFile file(name, "rb");
   if (!file.isValid()) rwRaise<RWExternalErr>(RWMessages::openError, name);
   requireScene(file);
   RWReadLog log;
   try {
-    if (!readObject(file, &scene_)) rwRaise<RWExternalErr>(RWMessages::endOfFile);
+    const RWCollectable* read = readObject(file, &scene);
+    requireWholeScene(file, scene);
+    if (!read) rwRaise<RWExternalErr>(RWMessages::endOfFile);
   } catch (...) {
     log.destroyCreated();
     throw;
   }
-  file.close();
+}
+
+}  // namespace
+
+bool FmEngine::loadScene(const char* name) {
+  sceneFileName_ = name;
+  {
+    // A trial read first, so that a file that fails leaves the loaded scene as it was.
+    FmScene trial;
+    trial.setLevel(scene_.level());
+    readScene(name, trial);
+  }
+  readScene(name, scene_);
   return true;
 }
 

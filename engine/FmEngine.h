@@ -29,9 +29,9 @@ public:
   static FmEngine* instance() { return instance_; }
 
   // Reads the scene from the named file, used as it stands; true once read. A file
-  // that can't be opened, holds no record or holds something other than a scene
-  // raises RWExternalErr; a file that ends early leaves what was read. Persistence
-  // errors propagate after the objects created by the read have been destroyed.
+  // that can't be opened, holds no record, holds something other than a scene, ends
+  // early or can't be read raises RWExternalErr; persistence errors propagate. Any
+  // failure leaves the scene as it was and destroys what the read created.
   bool loadScene(const char* name);
   // Begins the loaded scene in a viewport of the given size: sets up the drawing
   // side, computes the bounds, prepares the flocks and starts the timer bar; time

@@ -1,7 +1,9 @@
 #include "FmFace.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <iterator>
 
 #include "RWBinaryFile.h"
 #include "RWFactory.h"
@@ -174,9 +176,14 @@ void FmFace::restoreFields(RWBinaryFile& file) {
   std::uint32_t version = 0;
   if (!file.read(version)) return;
   if (version != untexturedVersion && version != storedVersion) return;
-  const bool complete = file.read(vertexIndex_.data(), 3) && file.read(texCoordIndex_.data(), 3) &&
-                        file.read(normalIndex_.data(), 3) && file.read(colourIndex_.data(), 3);
-  if (complete && version == storedVersion) file.read(textureIndex_);
+  // The four index triples lie one after the other: one read takes them all.
+  std::array<std::int32_t, 12> indices{};
+  if (!file.read(indices.data(), indices.size())) return;
+  Corners* const triples[] = {&vertexIndex_, &texCoordIndex_, &normalIndex_, &colourIndex_};
+  for (std::size_t i = 0; i < std::size(triples); ++i) {
+    std::copy_n(indices.begin() + static_cast<std::ptrdiff_t>(3 * i), 3, triples[i]->begin());
+  }
+  if (version == storedVersion) file.read(textureIndex_);
 }
 
 void FmFace::saveFields(RWBinaryFile& file) const {

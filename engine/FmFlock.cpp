@@ -30,6 +30,8 @@ float lengthSq(const FmPoint& p) {
 // Whether the next record is a reference to an object read before (not nil); the
 // file is left where it was.
 bool nextIsBackReference(RWBinaryFile& file) {
+  std::uint16_t next = 0;
+  if (!file.peek(next) || next != referenceMarker) return false;
   const std::uint64_t offset = file.currentOffset();
   std::uint16_t marker = 0;
   std::uint32_t number = 0;
@@ -305,16 +307,21 @@ std::vector<FmBoidController*> FmFlock::measuredBoids() const {
   return boids;
 }
 
+// Every pair is measured once, from positions gathered side by side, into the row
+// of its first member: the matrix is written in order, and closenessAt reads a pair
+// from there whichever way round it is asked.
 void FmFlock::measureCloseness(const std::vector<FmBoidController*>& boids, const FmPoint& centre) {
-  for (std::size_t i = 0; i < boids.size(); ++i) {
-    const FmPoint& position = boids[i]->position().value();
-    for (std::size_t j = i + 1; j < boids.size(); ++j) {
-      const float room = neighbourRadiusSq_ - lengthSq(position - boids[j]->position().value());
-      const float value = neighbourRadiusSq_ > 0 && room >= 0 ? room / neighbourRadiusSq_ : 0.0f;
-      closeness_[i * memberDimension_ + j] = value;
-      closeness_[j * memberDimension_ + i] = value;
+  positions_.clear();
+  for (const FmBoidController* boid : boids) positions_.push_back(boid->position().value());
+  const std::size_t count = positions_.size();
+  for (std::size_t i = 0; i < count; ++i) {
+    const FmPoint position = positions_[i];
+    float* row = closeness_.data() + i * memberDimension_;
+    row[i] = 0;
+    for (std::size_t j = i + 1; j < count; ++j) {
+      const float room = neighbourRadiusSq_ - lengthSq(position - positions_[j]);
+      row[j] = neighbourRadiusSq_ > 0 && room >= 0 ? room / neighbourRadiusSq_ : 0.0f;
     }
-    closeness_[i * memberDimension_ + i] = 0;
     boids[i]->beginFrame(centre);
   }
 }
@@ -335,7 +342,7 @@ void FmFlock::pushPairs(const std::vector<FmBoidController*>& boids) {
       const float k = closeness_[i * memberDimension_ + j];
       if (k <= 0) continue;
       FmBoidController& b = *boids[j];
-      const FmPoint force = unit(a.position().value() - b.position().value()) * pairForce(k);
+      const FmPoint force = unit(positions_[i] - positions_[j]) * pairForce(k);
       a.addPush(force);
       b.addPush(force * -1.0f);
       a.addNeighbour(b.heading(), k);
@@ -352,7 +359,7 @@ float FmFlock::pairForce(float closeness) const {
 
 float FmFlock::closenessAt(std::size_t i, std::size_t j) const {
   if (i >= memberDimension_ || j >= memberDimension_) return 0;
-  return closeness_[i * memberDimension_ + j];
+  return closeness_[std::min(i, j) * memberDimension_ + std::max(i, j)];
 }
 
 namespace {

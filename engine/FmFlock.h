@@ -19,8 +19,9 @@ class FmFlock : public FmNode {
 public:
   static constexpr RWClassID id = 1149;
   static constexpr std::int32_t storedVersion = 103;
-  // The most members a flock may have: the closeness of every pair is kept.
-  static constexpr std::int32_t maxMemberCount = 1024;
+  // The most members a flock may have: the closeness of every pair is kept, so a
+  // full flock holds 64 MB of it.
+  static constexpr std::int32_t maxMemberCount = 4096;
   static constexpr std::uint32_t restartSeed = 100;
 
   FmFlock();
@@ -114,6 +115,8 @@ private:
 
   // memberDimension x memberDimension, row by row.
   std::vector<float> closeness_;
+  // The measured members' positions of the current frame, side by side.
+  std::vector<FmPoint> positions_;
   std::size_t memberDimension_ = 0;
   float neighbourRadiusSq_ = 0;
   float repelScale_ = 0;

@@ -25,6 +25,8 @@ constexpr MessageRecord badTree{"zirrow", 0x3010, "[TREE] Node \"%s\": %s", 0};
 // Whether the next record is a reference to an object read before (not nil); the
 // file is left where it was.
 bool nextIsBackReference(RWBinaryFile& file) {
+  std::uint16_t next = 0;
+  if (!file.peek(next) || next != referenceMarker) return false;
   const std::uint64_t offset = file.currentOffset();
   std::uint16_t marker = 0;
   std::uint32_t number = 0;

@@ -28,11 +28,8 @@ bool isFaceOrNil(const RWCollectable* element) {
 }
 
 bool nextClassIs(RWBinaryFile& file, RWClassID classId) {
-  const std::uint64_t offset = file.currentOffset();
   std::uint16_t next = 0;
-  const bool matches = file.read(next) && next == classId;
-  file.seekTo(offset);
-  return matches;
+  return file.peek(next) && next == classId;
 }
 
 // Reads count entries of `width` floats, refusing counts larger than the file.
@@ -160,7 +157,11 @@ void FmObject::readGeometry(RWBinaryFile& file) {
   readObject(file, &visibilityTrack_);
   visibilityTrack_.setInterpolate(0);
   file.read(distanceAxis_);
-  for (RWCollectable* item : created) own(item);
+  // An object may have many thousand faces: a set keeps taking them over linear.
+  std::unordered_set<RWCollectable*> held(owned_.begin(), owned_.end());
+  for (RWCollectable* item : created) {
+    if (item && held.insert(item).second) owned_.push_back(item);
+  }
 }
 
 void FmObject::readArrays(RWBinaryFile& file) {

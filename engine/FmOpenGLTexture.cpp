@@ -61,19 +61,31 @@ SourceSpan sourceSpan(int target, float scale, int sourceSize) {
   return {first, std::min(first + 1, sourceSize - 1)};
 }
 
-void averagePixel(const std::vector<std::uint8_t>& source, int width, SourceSpan columns,
-                  SourceSpan rows, std::uint8_t* out) {
-  const int count = (columns.last - columns.first + 1) * (rows.last - rows.first + 1);
-  for (int channel = 0; channel < FmOpenGLTexture::bytesPerPixel; ++channel) {
-    int sum = 0;
-    for (int y = rows.first; y <= rows.last; ++y) {
-      for (int x = columns.first; x <= columns.last; ++x) {
-        const std::size_t pixel = static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
-                                  static_cast<std::size_t>(x);
-        sum += source[pixel * FmOpenGLTexture::bytesPerPixel + static_cast<std::size_t>(channel)];
-      }
+// Averages one to four pixels of the two rows: the spans name one or two columns and
+// the rows may be the same. A count of pixels that is a power of two divides by a shift.
+void averageSpan(const std::uint8_t* top, const std::uint8_t* bottom, SourceSpan columns,
+                 int countShift, std::uint8_t* out) {
+  constexpr int bytes = FmOpenGLTexture::bytesPerPixel;
+  if (countShift == 2) {  // the usual two by two pixels, kept free of branches
+    const std::uint8_t* a = top + columns.first * bytes;
+    const std::uint8_t* b = bottom + columns.first * bytes;
+    for (int channel = 0; channel < bytes; ++channel) {
+      out[channel] = static_cast<std::uint8_t>(
+          (a[channel] + a[channel + bytes] + b[channel] + b[channel + bytes]) >> 2);
     }
-    out[channel] = static_cast<std::uint8_t>(sum / count);
+    return;
+  }
+  const std::uint8_t* topFirst = top + columns.first * bytes;
+  const std::uint8_t* topLast = top + columns.last * bytes;
+  const std::uint8_t* bottomFirst = bottom + columns.first * bytes;
+  const std::uint8_t* bottomLast = bottom + columns.last * bytes;
+  const bool twoColumns = columns.last != columns.first;
+  const bool twoRows = bottom != top;
+  for (int channel = 0; channel < bytes; ++channel) {
+    int sum = topFirst[channel];
+    if (twoColumns) sum += topLast[channel];
+    if (twoRows) sum += bottomFirst[channel] + (twoColumns ? bottomLast[channel] : 0);
+    out[channel] = static_cast<std::uint8_t>(sum >> countShift);
   }
 }
 
@@ -210,17 +222,31 @@ void FmOpenGLTexture::resample(int w, int h) {
     setSize(w, h);
     return;
   }
-  std::vector<std::uint8_t> resampled(*bytes);
+  // Shrinking, every output pixel lies before the source pixels that later ones still
+  // read, so the image is resampled in place; growing needs a buffer of its own.
+  const bool inPlace = w <= width_ && h <= height_;
+  std::vector<std::uint8_t> grown(inPlace ? 0 : *bytes);
   const float sx = scaleFactor(width_, w);
   const float sy = scaleFactor(height_, h);
-  std::uint8_t* out = resampled.data();
+  std::vector<SourceSpan> columns(static_cast<std::size_t>(w));
+  for (int k = 0; k < w; ++k) columns[static_cast<std::size_t>(k)] = sourceSpan(k, sx, width_);
+  const std::size_t rowBytes = static_cast<std::size_t>(width_) * bytesPerPixel;
+  std::uint8_t* out = inPlace ? pixels_.data() : grown.data();
   for (int j = 0; j < h; ++j) {
     const SourceSpan rows = sourceSpan(j, sy, height_);
-    for (int k = 0; k < w; ++k, out += bytesPerPixel) {
-      averagePixel(pixels_, width_, sourceSpan(k, sx, width_), rows, out);
+    const std::uint8_t* top = pixels_.data() + static_cast<std::size_t>(rows.first) * rowBytes;
+    const std::uint8_t* bottom = pixels_.data() + static_cast<std::size_t>(rows.last) * rowBytes;
+    const int rowShift = rows.last != rows.first ? 1 : 0;
+    for (const SourceSpan& span : columns) {
+      averageSpan(top, bottom, span, rowShift + (span.last != span.first ? 1 : 0), out);
+      out += bytesPerPixel;
     }
   }
-  pixels_ = std::move(resampled);
+  if (inPlace) {
+    pixels_.resize(*bytes);
+  } else {
+    pixels_ = std::move(grown);
+  }
   width_ = w;
   height_ = h;
 }

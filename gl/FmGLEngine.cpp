@@ -13,6 +13,7 @@
 #include "FmLight.h"
 #include "FmOpenGLTexture.h"
 #include "MessageBox.h"
+#include "TextureUpload.h"
 
 namespace {
 
@@ -20,7 +21,6 @@ namespace {
 // are stored.
 int rememberedColourBits = 0;
 
-constexpr int trueColourBits = 32;
 // Half the view angle in degrees, in radians.
 constexpr double halfDegreeInRadians = 0.008726646259971648;
 constexpr GLfloat fogAlpha = 0.1f;
@@ -44,39 +44,6 @@ FmLight* lightAt(const RWOrdered& lights, std::size_t index) {
 // Lights are set up only while OpenGL has one for each of them.
 bool lightsFit(const RWOrdered& lights) {
   return lights.entryCount() >= 1 && lights.entryCount() <= FmGLEngine::maxLights;
-}
-
-// Whether the frame holds exactly the image its size promises: a frame without one
-// gets its texture name but no image.
-bool holdsImage(const FmOpenGLTexture& frame) {
-  const auto bytes = FmOpenGLTexture::imageBytes(frame.width(), frame.height());
-  return bytes && frame.hasPixels() && frame.pixelBytes() == *bytes;
-}
-
-GLint textureStorageFormat() {
-  return rememberedColourBits == trueColourBits ? GL_RGBA8 : GL_RGBA;
-}
-
-// Level 0 is the image itself; every further level halves each side (not below 1)
-// until the 1 x 1 level has been loaded.
-void loadMipmapChain(FmOpenGLTexture& frame) {
-  for (GLint level = 0;; ++level) {
-    gl.glTexImage2D(GL_TEXTURE_2D, level, textureStorageFormat(), frame.width(), frame.height(), 0,
-                    GL_RGBA, GL_UNSIGNED_BYTE, frame.pixels());
-    if (frame.width() == 1 && frame.height() == 1) return;
-    frame.resample(std::max(frame.width() / 2, 1), std::max(frame.height() / 2, 1));
-  }
-}
-
-void uploadFrame(FmOpenGLTexture& frame, GLuint name) {
-  frame.setGlName(static_cast<int>(name));
-  gl.glBindTexture(GL_TEXTURE_2D, name);
-  gl.glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
-  gl.glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
-  gl.glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-  gl.glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
-  if (holdsImage(frame)) loadMipmapChain(frame);
-  frame.releasePixels();
 }
 
 }  // namespace
@@ -177,19 +144,22 @@ void FmGLEngine::updateLights() {
 }
 
 void FmGLEngine::uploadTextures() {
+  // A scene set up again replaces the textures it uploaded before.
+  deleteTextures();
   gl.glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
   const RWOrdered& textures = scene().textures();
   const int nameCount = scene().textureNameCount();
   if (textures.entryCount() == 0 || nameCount <= 0) return;
   textureNames_.assign(static_cast<std::size_t>(nameCount), 0);
   gl.glGenTextures(nameCount, textureNames_.data());
+  const GLint storage = TextureUpload::storageFormat(rememberedColourBits);
   std::size_t next = 0;
   for (std::size_t i = 0; i < textures.entryCount(); ++i) {
     auto* texture = dynamic_cast<FmOpenGLTexture*>(textures.elementAt(i));
     if (!texture) continue;
     for (int frame = 0; frame < texture->frameCount() && next < textureNames_.size(); ++frame) {
       if (FmOpenGLTexture* image = texture->frameAtIndex(frame)) {
-        uploadFrame(*image, textureNames_[next++]);
+        TextureUpload::upload(*image, textureNames_[next++], storage);
       }
     }
   }

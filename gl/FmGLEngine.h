@@ -55,6 +55,9 @@ public:
   // Draws the frame at the game time of the last currentTime and presents it;
   // captures it first while a capture runs.
   void drawFrame();
+  // Waits until OpenGL has carried out everything sent so far: a frame timed after it
+  // includes its rendering, which the driver may otherwise still be queueing.
+  void finishDrawing();
 
   // Starts capturing into files named directory + "scrn%04i", numbered from 0.
   void beginCapture(const std::string& directory, int mode);

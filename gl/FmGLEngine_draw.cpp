@@ -67,6 +67,10 @@ void FmGLEngine::drawFrame() {
   swapBuffers();
 }
 
+void FmGLEngine::finishDrawing() {
+  if (renderingReady_) gl.glFinish();
+}
+
 void FmGLEngine::renderFrame() {
   triangles_ = 0;
   boundTexture_ = -1;

@@ -203,10 +203,11 @@ void RegistryFile::parseLines(std::string_view text) {
   while (!text.empty()) {
     const std::size_t end = text.find('\n');
     std::string_view line = text.substr(0, end);
-    if (line.ends_with('\r')) {
-      if (lines.empty()) lineEnd_ = "\r\n";
-      line.remove_suffix(1);
-    }
+    // The first line's end is the file's; a carriage return that ends a later line
+    // in a file of bare line feeds stays part of that line, so that it is written
+    // back as it was.
+    if (lines.empty() && line.ends_with('\r')) lineEnd_ = "\r\n";
+    if (lineEnd_ == "\r\n" && line.ends_with('\r')) line.remove_suffix(1);
     lines.push_back(line);
     text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
   }
@@ -260,6 +261,16 @@ void RegistryFile::parseLines(std::string_view text) {
   if (!headerSeen) preamble_.clear();
 }
 
+// A binary value whose last line ends with a backslash takes the next line as its
+// own: a value written right after it would be lost when the file is read again.
+bool RegistryFile::continuesOnNextLine(const Entry& entry) {
+  if (!entry.isValue || !entry.value || entry.value->type != RegistryType::other) return false;
+  const std::size_t lastLine = entry.text.rfind('\n');
+  const std::string_view last =
+      std::string_view(entry.text).substr(lastLine == std::string::npos ? 0 : lastLine + 1);
+  return trimmed(last).ends_with('\\');
+}
+
 bool RegistryFile::hasKey(std::string_view key) const {
   if (state_ != State::loaded || !isKeyName(key)) return false;
   for (const auto& section : sections_) {
@@ -298,7 +309,10 @@ bool RegistryFile::setValue(std::string_view key, std::string_view name,
   }
   auto& entries = sectionToHold(key).entries;
   auto position = entries.end();
-  while (position != entries.begin() && trimmed((position - 1)->text).empty()) --position;
+  while (position != entries.begin() &&
+         (trimmed((position - 1)->text).empty() || continuesOnNextLine(*(position - 1)))) {
+    --position;
+  }
   entries.insert(position, std::move(replacement));
   return true;
 }

@@ -65,6 +65,7 @@ private:
     std::vector<Entry> entries;
   };
 
+  static bool continuesOnNextLine(const Entry& entry);
   bool isWritable() const { return state_ == State::missing || state_ == State::loaded; }
   Section& sectionToHold(std::string_view key);
   void parseLines(std::string_view text);

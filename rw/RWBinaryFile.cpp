@@ -128,10 +128,14 @@ bool RWBinaryFile::ensureAvailable(std::uint64_t bytes) {
 
 bool RWBinaryFile::readBytes(void* bytes, std::size_t size) {
   if (!handle_) return false;
-  const std::uint64_t start = currentOffset();
-  const bool complete = std::fread(bytes, 1, size, handle_) == size;
-  if (!complete && firstShortRead_ < 0) firstShortRead_ = static_cast<std::int64_t>(start);
-  return complete;
+  const std::size_t got = std::fread(bytes, 1, size, handle_);
+  if (got == size) return true;
+  // Asking the stream for its offset costs a system call, so only a short read does.
+  if (firstShortRead_ < 0) {
+    const std::uint64_t end = currentOffset();
+    firstShortRead_ = static_cast<std::int64_t>(end >= got ? end - got : 0);
+  }
+  return false;
 }
 
 bool RWBinaryFile::writeBytes(const void* bytes, std::size_t size) {
@@ -174,6 +178,23 @@ bool RWBinaryFile::writeArray(const T* values, std::size_t n) {
     }
     return true;
   }
+}
+
+// Pushing the bytes back into the stream's buffer costs nothing, where seeking back
+// costs a system call; a stream that refuses them, or an end of file that the read
+// flagged, is sought back instead.
+bool RWBinaryFile::peek(std::uint16_t& value) {
+  if (!handle_) return false;
+  unsigned char bytes[sizeof value];
+  const std::size_t got = std::fread(bytes, 1, sizeof bytes, handle_);
+  std::size_t pushed = 0;
+  while (pushed < got && std::ungetc(bytes[got - 1 - pushed], handle_) != EOF) ++pushed;
+  if (pushed < got || got < sizeof bytes) seekTo(currentOffset() - (got - pushed));
+  if (got != sizeof bytes) return false;
+  std::uint16_t stored = 0;
+  std::memcpy(&stored, bytes, sizeof stored);
+  value = toLittleEndian(stored);
+  return true;
 }
 
 bool RWBinaryFile::readText(std::string& text) {

@@ -80,6 +80,10 @@ public:
   bool write(const float* values, std::size_t n) { return writeArray(values, n); }
   bool write(const double* values, std::size_t n) { return writeArray(values, n); }
 
+  // The next two bytes as a little-endian value, leaving the file where it was: the
+  // next read reads them again. False, changing nothing, when fewer are left.
+  bool peek(std::uint16_t& value);
+
   // Reads bytes up to a NUL or the end of the file; always true.
   bool readText(std::string& text);
   // Writes the text and its NUL.

@@ -1,6 +1,7 @@
 #include "RWObjectProtocol.h"
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -370,31 +371,54 @@ RWReadLog::~RWReadLog() {
 }
 
 void RWReadLog::record(std::uint32_t number, RWCollectable* object, bool created) {
-  if (!activeReadLog) return;
-  activeReadLog->live_[object] = activeReadLog->entries_.size();
-  activeReadLog->entries_.push_back({number, object, created});
+  RWReadLog* const log = activeReadLog;
+  if (!log) return;
+  const std::less<const RWCollectable*> before;
+  if (log->entries_.empty() || before(object, log->lowest_)) log->lowest_ = object;
+  if (log->entries_.empty() || before(log->highest_, object)) log->highest_ = object;
+  log->entries_.push_back({number, object, created});
 }
 
 void RWReadLog::forget(const RWCollectable* object) {
-  if (activeReadLog) activeReadLog->live_.erase(object);
+  RWReadLog* const log = activeReadLog;
+  const std::less<const RWCollectable*> before;
+  if (!log || log->entries_.empty() || before(object, log->lowest_) ||
+      before(log->highest_, object)) {
+    return;
+  }
+  log->forgottenAt_[object] = log->entries_.size();
+}
+
+bool RWReadLog::alive(std::size_t index) const {
+  const auto found = forgottenAt_.find(entries_[index].object);
+  return found == forgottenAt_.end() || found->second <= index;
+}
+
+// An object read into twice is alive under its last entry only.
+std::vector<std::size_t> RWReadLog::aliveIndices() const {
+  std::unordered_map<const RWCollectable*, std::size_t> last;
+  last.reserve(entries_.size());
+  for (std::size_t i = 0; i < entries_.size(); ++i) last[entries_[i].object] = i;
+  std::vector<std::size_t> indices;
+  for (std::size_t i = 0; i < entries_.size(); ++i) {
+    if (last[entries_[i].object] == i && alive(i)) indices.push_back(i);
+  }
+  return indices;
 }
 
 std::vector<RWReadLog::Entry> RWReadLog::entries() const {
   std::vector<Entry> alive;
-  for (std::size_t i = 0; i < entries_.size(); ++i) {
-    const auto found = live_.find(entries_[i].object);
-    if (found != live_.end() && found->second == i) alive.push_back(entries_[i]);
-  }
+  for (const std::size_t i : aliveIndices()) alive.push_back(entries_[i]);
   return alive;
 }
 
 void RWReadLog::destroyCreated() {
   RWReadLog* const outer = activeReadLog;
   activeReadLog = this;  // so that every destruction below is forgotten here
-  for (const Entry& entry : entries()) {
-    if (entry.created && live_.count(entry.object)) delete entry.object;
+  for (const std::size_t i : aliveIndices()) {
+    if (entries_[i].created && alive(i)) delete entries_[i].object;
   }
   activeReadLog = outer;
   entries_.clear();
-  live_.clear();
+  forgottenAt_.clear();
 }

@@ -94,7 +94,17 @@ public:
   static void forget(const RWCollectable* object);
 
 private:
+  bool alive(std::size_t index) const;
+  std::vector<std::size_t> aliveIndices() const;
+
   std::vector<Entry> entries_;
-  std::unordered_map<const RWCollectable*, std::size_t> live_;  // index into entries_
+  // When each destroyed object was forgotten: the entry count at the time. Only
+  // entries made since then are alive. A level reads hundreds of thousands of
+  // objects and destroys next to none, so only the destructions are hashed.
+  std::unordered_map<const RWCollectable*, std::size_t> forgottenAt_;
+  // The addresses between which the logged objects lie: a destroyed object outside
+  // them (a temporary on the stack) was never logged.
+  const RWCollectable* lowest_ = nullptr;
+  const RWCollectable* highest_ = nullptr;
   RWReadLog* previous_;
 };

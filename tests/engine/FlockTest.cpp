@@ -265,6 +265,29 @@ TEST(FlockCloseness, HalfTheNeighbourDistanceAttracts) {
   EXPECT_EQ(boidOf(*flock, 1).neighbours(), 1);
 }
 
+TEST(FlockCloseness, EveryPairReadsTheSameBothWaysAndFollowsTheDistance) {
+  auto flock = flockOf(6, 2.0f);
+  flock->populate(0.0f);
+  flock->restart(0.0f);
+  const std::vector<FmPoint> before = memberPositions(*flock);
+  frame(*flock, 0.1f);
+  const float reachSq = flock->neighbourRadiusSq();
+  ASSERT_GT(reachSq, 0.0f);
+  int neighbours = 0;
+  for (std::size_t i = 0; i < before.size(); ++i) {
+    EXPECT_EQ(flock->closenessAt(i, i), 0.0f);
+    for (std::size_t j = 0; j < before.size(); ++j) {
+      if (i == j) continue;
+      const FmPoint d = before[i] - before[j];
+      const float room = reachSq - (d.x * d.x + d.y * d.y + d.z * d.z);
+      EXPECT_FLOAT_EQ(flock->closenessAt(i, j), room >= 0 ? room / reachSq : 0.0f) << i << j;
+      EXPECT_EQ(flock->closenessAt(i, j), flock->closenessAt(j, i));
+      neighbours += room >= 0 ? 1 : 0;
+    }
+  }
+  EXPECT_GT(neighbours, 0) << "the members start close enough for some pairs";
+}
+
 TEST(FlockCloseness, FullClosenessRepelsFully) {
   auto flock = pairAtDistance(0.0f);
   frame(*flock, 0.0f);
@@ -541,7 +564,8 @@ TEST(FlockStore, RefusesAnAbsurdMemberCount) {
     RWBinaryFile file(path.c_str(), "wb");
     writeObject(file, flock.get());
   }
-  for (const std::uint32_t count : {0x7FFFFFFFu, 0xFFFFFFFFu}) {
+  const auto justTooMany = static_cast<std::uint32_t>(FmFlock::maxMemberCount + 1);
+  for (const std::uint32_t count : {justTooMany, 0x7FFFFFFFu, 0xFFFFFFFFu}) {
     std::vector<unsigned char> bytes = path.bytes();
     // memberCount follows prototypeOwned; seven 4-byte fields come after it.
     const std::size_t at = bytes.size() - 8 * 4;
@@ -550,6 +574,18 @@ TEST(FlockStore, RefusesAnAbsurdMemberCount) {
     r.raw(bytes);
     EXPECT_NE(readError(r).find("member count"), std::string::npos) << count;
   }
+}
+
+TEST(FlockStore, ReadsTheLargestMemberCount) {
+  auto flock = flockOf(5);
+  EXPECT_TRUE(flock->setMemberCount(2000));
+  EXPECT_TRUE(flock->setMemberCount(FmFlock::maxMemberCount));
+  EXPECT_FALSE(flock->setMemberCount(FmFlock::maxMemberCount + 1));
+  std::vector<unsigned char> bytes;
+  const auto read = roundTrip(*flock, bytes);
+  const auto* copy = dynamic_cast<const FmFlock*>(read.get());
+  ASSERT_NE(copy, nullptr);
+  EXPECT_EQ(copy->memberCount(), FmFlock::maxMemberCount);
 }
 
 TEST(FlockStore, RefusesAPrototypeThatIsNotAnObject) {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include <algorithm>
 #include <climits>
 #include <cstdint>
@@ -181,6 +183,54 @@ TEST(OpenGLTextureResample, HalvingFrom256By64ReachesOneByOneAtTheNinthLevel) {
   }
   EXPECT_EQ(levels, 9);
   EXPECT_EQ(texture.pixels()[0], 9);
+}
+
+// Every output pixel averages the source pixels at the truncated scaled position and
+// the next one in each direction, within the image; (w - 1) / (target - 1) scales.
+std::vector<std::uint8_t> referenceResample(const std::vector<std::uint8_t>& source, int width,
+                                            int height, int w, int h) {
+  const auto scale = [](int from, int to) {
+    const auto span = static_cast<float>(from - 1);
+    return to >= 2 ? span / static_cast<float>(to - 1) : span;
+  };
+  const float sx = scale(width, w), sy = scale(height, h);
+  std::vector<std::uint8_t> out;
+  for (int j = 0; j < h; ++j) {
+    const int y0 = std::min(static_cast<int>(static_cast<float>(j) * sy), height - 1);
+    const int y1 = std::min(y0 + 1, height - 1);
+    for (int k = 0; k < w; ++k) {
+      const int x0 = std::min(static_cast<int>(static_cast<float>(k) * sx), width - 1);
+      const int x1 = std::min(x0 + 1, width - 1);
+      for (int channel = 0; channel < 4; ++channel) {
+        int sum = 0, count = 0;
+        for (int y = y0; y <= y1; ++y) {
+          for (int x = x0; x <= x1; ++x, ++count) sum += source[(y * width + x) * 4 + channel];
+        }
+        out.push_back(static_cast<std::uint8_t>(sum / count));
+      }
+    }
+  }
+  return out;
+}
+
+TEST(OpenGLTextureResample, EverySizeMatchesThePlainAverage) {
+  std::mt19937 random(11);
+  const struct {
+    int width, height, w, h;
+  } cases[] = {{512, 512, 256, 256}, {7, 5, 3, 2},   {1, 9, 1, 4}, {3, 2, 8, 5},
+               {2, 2, 1, 1},         {64, 1, 32, 1}, {5, 5, 5, 5}, {33, 17, 16, 8}};
+  for (const auto& c : cases) {
+    std::vector<std::uint8_t> pixels(static_cast<std::size_t>(c.width) * c.height * 4);
+    for (std::uint8_t& byte : pixels) byte = static_cast<std::uint8_t>(random());
+    FmOpenGLTexture texture("random");
+    ASSERT_TRUE(texture.setImage(c.width, c.height, pixels));
+    texture.resample(c.w, c.h);
+    ASSERT_EQ(texture.width(), c.w);
+    ASSERT_EQ(texture.height(), c.h);
+    const std::vector<std::uint8_t> got(texture.pixels(), texture.pixels() + texture.pixelBytes());
+    EXPECT_EQ(got, referenceResample(pixels, c.width, c.height, c.w, c.h))
+        << c.width << "x" << c.height << " to " << c.w << "x" << c.h;
+  }
 }
 
 TEST(OpenGLTextureResample, UnusableSizesChangeNothingAndABareTextureTakesTheSize) {

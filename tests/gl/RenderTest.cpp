@@ -425,6 +425,21 @@ TEST_F(RenderTest, ReleasingTurnsEverythingOffAndClearsTheScene) {
   EXPECT_EQ(scene().ambient().x, 0.2f);
 }
 
+TEST_F(RenderTest, SettingUpTheSceneAgainReplacesItsTextures) {
+  FmOpenGLTexture* red = addTexture(solidTexture("red", 2, 2, {255, 0, 0, 255}));
+  add(square("wall", {0, 0, -5}, {0}))->addTexture(red);
+  start();
+  const auto first = static_cast<GLuint>(red->glName());
+  engine_->setupScene();
+  const auto second = static_cast<GLuint>(red->glName());
+  ASSERT_EQ(gl.glIsTexture(second), GL_TRUE);
+  if (first != second) {
+    EXPECT_EQ(gl.glIsTexture(first), GL_FALSE);
+  }
+  engine_->releaseResources();
+  EXPECT_EQ(gl.glIsTexture(second), GL_FALSE);
+}
+
 TEST_F(RenderTest, AResizeWithAZeroSideChangesNothing) {
   start();
   EXPECT_FLOAT_EQ(engine_->aspect(), 160.0f / 120.0f);

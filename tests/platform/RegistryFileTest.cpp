@@ -129,6 +129,35 @@ TEST(RegistryFile, SettingValuesChangesOnlyTheirLines) {
   EXPECT_EQ(reread.findValue(displayKey, "sceneDir")->text, "a\\b \"c\"");
 }
 
+// A file of bare line feeds may hold a line that ends in a carriage return (edited
+// on another system); rewriting the file keeps that line as it was.
+TEST(RegistryFile, LinesKeepTheirOwnCarriageReturnsInAFileOfLineFeeds) {
+  const std::string mixed =
+      "Windows Registry Editor Version 5.00\n"
+      "\r\r\n"
+      "[HKEY_CURRENT_USER\\Software\\Fenmarrow\\ZirrowDemo\\Display]\r\n"
+      "\"width\"=dword:00000320\r\n";
+  RegistryFile file = RegistryFile::parse(mixed);
+  EXPECT_EQ(file.text(), mixed);
+  EXPECT_EQ(numberOf(file, displayKey, "width"), 800u);
+  ASSERT_TRUE(file.setValue(displayKey, "height", {RegistryType::dword, 600, {}}));
+  EXPECT_EQ(file.text(), mixed + "\"height\"=dword:00000258\n");
+}
+
+// A binary value whose last line promises a continuation would take a value line
+// written after it as its own; the new value goes before it.
+TEST(RegistryFile, ANewValueIsNotWrittenWhereAnOpenContinuationTakesIt) {
+  const std::string open =
+      "Windows Registry Editor Version 5.00\n"
+      "[HKEY_CURRENT_USER\\Software\\Fenmarrow\\ZirrowDemo]\n"
+      "\"blob\"=hex:01,\\";
+  RegistryFile file = RegistryFile::parse(open);
+  ASSERT_TRUE(file.setValue(gameKey, "level", {RegistryType::dword, 42, {}}));
+  const RegistryFile reread = RegistryFile::parse(file.text());
+  EXPECT_EQ(numberOf(reread, gameKey, "level"), 42u);
+  EXPECT_TRUE(reread.findValue(gameKey, "blob").has_value());
+}
+
 TEST(RegistryFile, RefusesWhatTheFormatCannotHold) {
   RegistryFile file = RegistryFile::parse(exported);
   EXPECT_FALSE(file.setValue(gameKey + std::string("X"), "level", {RegistryType::dword, 1, {}}));

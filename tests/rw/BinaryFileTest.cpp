@@ -238,3 +238,48 @@ TEST(RWBinaryFile, BytesLeftFollowsWrites) {
   EXPECT_EQ(file.bytesLeft(), 8u);
   EXPECT_TRUE(file.ensureAvailable(8));
 }
+
+TEST(RWBinaryFile, PeekingGivesTheNextTwoBytesWithoutMoving) {
+  TempFile path("peek");
+  std::vector<unsigned char> bytes(10000);
+  for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<unsigned char>(i * 7 + 3);
+  path.write(bytes);
+  RWBinaryFile file(path.c_str(), "rb");
+  // Beyond what the stream buffers at a time, so that the bytes come from a refill.
+  std::vector<std::uint8_t> skipped(9000);
+  ASSERT_TRUE(file.read(skipped.data(), skipped.size()));
+  for (int twice = 0; twice < 2; ++twice) {
+    std::uint16_t peeked = 0;
+    ASSERT_TRUE(file.peek(peeked));
+    EXPECT_EQ(peeked, bytes[9000] | bytes[9001] << 8);
+    EXPECT_EQ(file.currentOffset(), 9000u);
+  }
+  std::uint16_t read = 0;
+  ASSERT_TRUE(file.read(read));
+  EXPECT_EQ(read, bytes[9000] | bytes[9001] << 8);
+  std::uint16_t next = 0;
+  ASSERT_TRUE(file.peek(next));
+  EXPECT_EQ(next, bytes[9002] | bytes[9003] << 8);
+  EXPECT_EQ(file.firstShortRead(), -1);
+}
+
+TEST(RWBinaryFile, PeekingNearTheEndFailsWithoutAnyTrace) {
+  TempFile path("peek-end");
+  path.write({1, 2, 3});
+  RWBinaryFile file(path.c_str(), "rb");
+  std::uint16_t half = 0;
+  ASSERT_TRUE(file.read(half));
+  for (const std::uint64_t offset : {2u, 3u}) {
+    ASSERT_TRUE(file.seekTo(offset));
+    std::uint16_t peeked = 0x5A5A;
+    EXPECT_FALSE(file.peek(peeked));
+    EXPECT_EQ(peeked, 0x5A5A);
+    EXPECT_EQ(file.currentOffset(), offset);
+    EXPECT_FALSE(file.eof());
+    EXPECT_EQ(file.firstShortRead(), -1);
+  }
+  ASSERT_TRUE(file.seekTo(2));
+  std::uint8_t last = 0;
+  ASSERT_TRUE(file.read(last));
+  EXPECT_EQ(last, 3);
+}

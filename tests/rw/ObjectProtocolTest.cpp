@@ -156,6 +156,30 @@ TEST(ObjectProtocol, WorkedExampleIsThirtyBytesAndKeepsSharing) {
   log.destroyCreated();
 }
 
+TEST(ObjectProtocol, TheLogKeepsAnObjectMadeWhereADestroyedOneWas) {
+  TempFile path("reused");
+  const RWCollectable one, other;
+  {
+    RWBinaryFile file(path.c_str(), "wb");
+    writeObject(file, &one);
+    writeObject(file, &other);
+  }
+  RWBinaryFile file(path.c_str(), "rb");
+  RWReadLog log;
+  delete readObject(file);
+  // The allocator usually hands the freed place to the next object of the same size.
+  RWCollectable* second = readObject(file);
+  ASSERT_NE(second, nullptr);
+  ASSERT_EQ(log.entries().size(), 1u);
+  EXPECT_EQ(log.entries()[0].object, second);
+  {
+    const RWCollectable temporary;  // never logged; its end changes nothing
+  }
+  EXPECT_EQ(log.entries().size(), 1u);
+  log.destroyCreated();
+  EXPECT_TRUE(log.entries().empty());
+}
+
 TEST(ObjectProtocol, NilAtTopLevelIsAReferenceToNumberZero) {
   TempFile path("nil");
   const Bytes expected{0x88, 0x88, 0, 0, 0xFF, 0xFF, 0, 0, 0, 0};

@@ -184,6 +184,30 @@ TEST(BenchRun, ALostLevelIsReportedAtTheFirstFrameAfterTheTimeLimitAndRestarts) 
   EXPECT_NE(run.out.find("\"statistics\":{\"update\":{\"current\":0,"), std::string::npos);
 }
 
+TEST(BenchRun, ReportsTheWholeFramesPacingAndThePeakMemory) {
+  TempFile path("flock");
+  writeFlockLevel(path, 0.0f);
+  const BenchToolRun json = bench({"--no-draw", "--frames", "10", "--json", path.c_str()});
+  ASSERT_EQ(json.status, 0) << json.err;
+  // The frame clock stands still: every frame takes no time.
+  EXPECT_NE(json.out.find("\"frameTimes\":{\"median\":0,\"p90\":0,\"p99\":0,\"maximum\":0}"),
+            std::string::npos)
+      << json.out;
+  const std::string memoryKey = "\"peakMemoryKilobytes\":";
+  const std::size_t memory = json.out.find(memoryKey);
+  ASSERT_NE(memory, std::string::npos) << json.out;
+  EXPECT_GT(std::stoull(json.out.substr(memory + memoryKey.size())), 0u);
+
+  const BenchToolRun none = bench({"--no-draw", "--frames", "0", "--json", path.c_str()});
+  EXPECT_NE(none.out.find("\"frameTimes\":null"), std::string::npos) << none.out;
+  const BenchToolRun table = bench({"--no-draw", "--frames", "3", path.c_str()});
+  EXPECT_NE(table.out.find("frame times (ms)  median       p90       p99   maximum\n"
+                           "  whole         0.000     0.000     0.000     0.000\n"
+                           "peak memory "),
+            std::string::npos)
+      << table.out;
+}
+
 TEST(BenchRun, TheTableListsTheEventsAndTimings) {
   TempFile path("flock");
   writeFlockLevel(path, 1.0f);

@@ -71,6 +71,38 @@ void printJsonFrame(const char* name, const Frame& frame, std::ostream& out) {
       << "}";
 }
 
+struct Pacing {
+  const char* name;
+  double share;
+};
+constexpr Pacing pacingShares[] = {{"median", 0.5}, {"p90", 0.9}, {"p99", 0.99}, {"maximum", 1.0}};
+
+void printPacing(const FrameTimes& times, std::ostream& out) {
+  out << "frame times (ms)  median       p90       p99   maximum\n  whole    ";
+  if (times.count() == 0) {
+    out << "  (no frames)\n";
+    return;
+  }
+  for (const Pacing& pacing : pacingShares) {
+    out << milliseconds(static_cast<float>(*times.percentile(pacing.share)));
+  }
+  out << "\n";
+}
+
+void printJsonPacing(const FrameTimes& times, std::ostream& out) {
+  out << "\"frameTimes\":";
+  if (times.count() == 0) {
+    out << "null";
+    return;
+  }
+  const char* separator = "{";
+  for (const Pacing& pacing : pacingShares) {
+    out << separator << "\"" << pacing.name << "\":" << jsonNumber(*times.percentile(pacing.share));
+    separator = ",";
+  }
+  out << "}";
+}
+
 }  // namespace
 
 void printBenchTable(const BenchResult& result, std::ostream& out) {
@@ -88,6 +120,8 @@ void printBenchTable(const BenchResult& result, std::ostream& out) {
   out << "frames (ms)      update      draw collision  triangles\n";
   printFrame("best     ", statistics.best(), out);
   printFrame("worst    ", statistics.worst(), out);
+  printPacing(result.frameTimes, out);
+  out << "peak memory " << result.peakMemoryKilobytes << " KB\n";
 }
 
 void printBenchJson(const BenchResult& result, std::ostream& out) {
@@ -108,5 +142,7 @@ void printBenchJson(const BenchResult& result, std::ostream& out) {
   printJsonFrame("best", statistics.best(), out);
   out << ",";
   printJsonFrame("worst", statistics.worst(), out);
-  out << "}}\n";
+  out << "},";
+  printJsonPacing(result.frameTimes, out);
+  out << ",\"peakMemoryKilobytes\":" << result.peakMemoryKilobytes << "}\n";
 }

@@ -10,6 +10,7 @@
 #include "FmFlock.h"
 #include "FmGLEngine.h"
 #include "OffscreenGlContext.h"
+#include "PeakMemory.h"
 #include "SteppedClock.h"
 
 namespace {
@@ -76,8 +77,14 @@ private:
 // Plays one frame at the stepped time and records its events.
 class BenchPlayer {
 public:
-  BenchPlayer(const BenchOptions& options, FmEngine& engine, SteppedClock& clock, BenchShots& shots)
-      : options_(options), engine_(engine), clock_(clock), shots_(shots) {}
+  BenchPlayer(const BenchOptions& options, FmEngine& engine, SteppedClock& clock, BenchShots& shots,
+              const FmClock& frameClock, FmGLEngine* drawing)
+      : options_(options),
+        engine_(engine),
+        clock_(clock),
+        shots_(shots),
+        frameClock_(frameClock),
+        drawing_(drawing) {}
 
   void playFrame(std::int32_t frame, BenchResult& result) {
     clock_.setSeconds(frame * options_.step);
@@ -88,7 +95,10 @@ public:
     }
     const std::size_t membersBefore = flockMembers(worker);
     shots_.beforeFrame(frame);
+    const std::uint64_t start = frameClock_.counter();
     engine_.frame(0.0f, options_.turnPitch, options_.turnYaw, 0.0f, 0.0f, 0.0f);
+    if (drawing_) drawing_->finishDrawing();
+    result.frameTimes.add(secondsSince(start));
     shots_.afterFrame(frame);
     const std::size_t membersAfter = flockMembers(worker);
     for (std::size_t lost = membersAfter; lost < membersBefore; ++lost) {
@@ -106,24 +116,33 @@ public:
   }
 
 private:
+  double secondsSince(std::uint64_t start) const {
+    const std::uint64_t frequency = frameClock_.frequency();
+    if (frequency == 0) return 0.0;
+    return static_cast<double>(frameClock_.counter() - start) / static_cast<double>(frequency);
+  }
+
   const BenchOptions& options_;
   FmEngine& engine_;
   SteppedClock& clock_;
   BenchShots& shots_;
+  const FmClock& frameClock_;
+  FmGLEngine* drawing_;
 };
 
 BenchResult play(const BenchOptions& options, FmEngine& engine, SteppedClock& clock,
-                 FmGLEngine* drawing) {
+                 const FmClock& frameClock, FmGLEngine* drawing) {
   loadLevel(engine, options);
   engine.start(benchWidth, benchHeight);
   BenchShots shots(options, drawing);
-  BenchPlayer player(options, engine, clock, shots);
+  BenchPlayer player(options, engine, clock, shots, frameClock, drawing);
   BenchResult result;
   for (std::int32_t frame = 0; frame < options.frames; ++frame) {
     player.playFrame(frame, result);
     ++result.frames;
   }
   result.statistics = engine.statistics();
+  result.peakMemoryKilobytes = peakResidentKilobytes();
   return result;
 }
 
@@ -145,12 +164,12 @@ BenchResult runBench(const BenchOptions& options, const FmClock& frameClock) {
   SteppedClock clock;
   if (!options.draw) {
     FmEngine engine(clock, frameClock);
-    return play(options, engine, clock, nullptr);
+    return play(options, engine, clock, frameClock, nullptr);
   }
   const OffscreenGlContext context(benchWidth, benchHeight, benchColourBits);
   if (!context.isValid()) throw BenchDrawError(context.error());
   FmGLEngine engine(clock, frameClock);
-  BenchResult result = play(options, engine, clock, &engine);
+  BenchResult result = play(options, engine, clock, frameClock, &engine);
   engine.releaseResources();
   return result;
 }

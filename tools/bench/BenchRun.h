@@ -9,6 +9,7 @@
 #include "BenchOptions.h"
 #include "FmClock.h"
 #include "FmFrameStatistics.h"
+#include "FrameTimes.h"
 
 struct BenchEvent {
   enum class Kind { hit, win, fail };
@@ -24,6 +25,11 @@ struct BenchResult {
   std::int32_t frames = 0;
   std::vector<BenchEvent> events;
   FmFrameStatistics statistics;
+  // Each whole frame (steering, update, drawing, presenting, collision) on the frame
+  // clock.
+  FrameTimes frameTimes;
+  // The process's peak resident memory at the end of the run.
+  std::uint64_t peakMemoryKilobytes = 0;
 };
 
 // Drawing was asked for, but no OpenGL rendering context could be made.
@@ -39,7 +45,7 @@ public:
 // game does. A member that leaves a flock during a frame is a hit. Unless told not
 // to draw, every frame is drawn in an offscreen 800x600 OpenGL context (true colour)
 // and presented; screenshots of the frames chosen are taken while they are drawn.
-// The frame clock times the statistics. Errors of the load propagate as the
+// The frame clock times the statistics and every whole frame. Errors of the load propagate as the
 // persistence library's exceptions; a context that can't be made raises
 // BenchDrawError.
 BenchResult runBench(const BenchOptions& options, const FmClock& frameClock);

@@ -55,13 +55,13 @@ void LevelFile::read(const std::string& path, std::int32_t level) {
     problem_ = RWMessages::noMemory.format;
     return;
   }
-  if (file.firstShortRead() >= 0 || file.eof()) {
+  if (file.error()) {
+    problem_ = RWMessages::readError.format;
+  } else if (file.firstShortRead() >= 0 || file.eof()) {
     const std::int64_t offset = file.firstShortRead() >= 0
                                     ? file.firstShortRead()
                                     : static_cast<std::int64_t>(file.currentOffset());
     problem_ = endsEarly(offset, sizeOf(file));
-  } else if (file.error()) {
-    problem_ = RWMessages::readError.format;
   } else {
     checkLevel(level);
   }

@@ -1,0 +1,7 @@
+#pragma once
+
+#include <cstdint>
+
+// The most memory the process has held in RAM at once so far, in kilobytes; 0 when
+// the system does not say.
+std::uint64_t peakResidentKilobytes();

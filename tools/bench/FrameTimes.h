@@ -1,0 +1,20 @@
+#pragma once
+
+#include <optional>
+#include <vector>
+
+// The wall-clock time of every frame of a run, for its pacing: how the slow frames
+// compare with the typical one.
+class FrameTimes {
+public:
+  void add(double seconds) { seconds_.push_back(seconds); }
+  std::size_t count() const { return seconds_.size(); }
+
+  // The time that the given share (0 to 1) of the frames take at most, by nearest
+  // rank: 0.5 the median, 0.99 the 99th percentile, 1 the slowest frame. Nothing
+  // without frames.
+  std::optional<double> percentile(double share) const;
+
+private:
+  std::vector<double> seconds_;
+};
