@@ -132,7 +132,6 @@ void GameWindowProcedure::close() {
   } else {
     game_.scene().clear();
   }
-  makeCurrent(nullptr, nullptr);
   deleteContext(renderingContext_);
   renderingContext_ = nullptr;
   windowOpen_ = false;
