@@ -24,15 +24,6 @@ GameProgram::~GameProgram() {
   unbindOpenGL();
 }
 
-std::string GameProgram::sceneFileFrom(int argc, const char* const* argv) {
-  std::string name;
-  for (int i = 1; i < argc; ++i) {
-    if (i > 1) name += ' ';
-    name += argv[i];
-  }
-  return name;
-}
-
 int GameProgram::run(const std::string& sceneFile) {
   if (!lock_.acquire(instanceName)) return alreadyRunning;
   readSettings();

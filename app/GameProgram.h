@@ -32,9 +32,6 @@ public:
   // Runs the game on the scene file of that name; the exit status.
   int run(const std::string& sceneFile);
 
-  // The command line after the program name, joined by single spaces.
-  static std::string sceneFileFrom(int argc, const char* const* argv);
-
 private:
   void readSettings();
   bool prepareDrawing();
