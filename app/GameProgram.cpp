@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <exception>
 
+#include "GameIcon.h"
 #include "GlBinding.h"
 #include "MessageBox.h"
 #include "Settings.h"
@@ -60,6 +61,8 @@ bool GameProgram::openWindow() {
     reportFailure("the game window can't be created");
     return false;
   }
+  const GameIcon::Image icon = GameIcon::draw(GameIcon::windowSize);
+  window_.setIcon(icon.width, icon.height, icon.rgba.data());
   procedure_.handle(WindowMessage{WindowMessages::create, 0, 0});
   procedure_.setWindowOpen(true);
   window_.show();

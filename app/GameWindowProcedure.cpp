@@ -104,6 +104,8 @@ void GameWindowProcedure::startDrawing() {
   renderingContext_ = createContext(host_.deviceContext());
   if (renderingContext_ == nullptr) return;
   makeCurrent(host_.deviceContext(), renderingContext_);
+  // Without vsync the loop draws as fast as it can; a driver that can't wait does too.
+  setSwapInterval(displaySettings.vsync != 0 ? 1 : 0);
   game_.start(host_.clientWidth(), host_.clientHeight());
 }
 

@@ -49,6 +49,7 @@ int readDisplaySettings() {
   readNumber(display, "width", displaySettings.width);
   readNumber(display, "height", displaySettings.height);
   readNumber(display, "useGL", displaySettings.useGL);
+  readNumber(display, "vsync", displaySettings.vsync);
   readString(display, "sceneDir", sceneDir);
   readString(display, "snapshotDir", snapshotDir);
   return 1;

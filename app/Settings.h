@@ -11,6 +11,7 @@ struct DisplaySettings {
   int width = 800;
   int height = 600;
   int useGL = 1;  // which OpenGL driver library to bind
+  int vsync = 1;  // not 0: each frame waits for the display's refresh
 };
 
 // What the desktop offers, read once at start; all 0 until then.

@@ -110,6 +110,10 @@ int deleteContext(GlContextHandle context) {
   return 0;
 }
 
+int setSwapInterval(int interval) {
+  return GlDriver::setSwapInterval(interval) ? 1 : 0;
+}
+
 void swapBuffers() {
   GlDriver::swapBuffers(GlDriver::currentDeviceContext());
 }

@@ -88,6 +88,9 @@ GlContextHandle createContext(GlDeviceContext deviceContext);
 int makeCurrent(GlDeviceContext deviceContext, GlContextHandle context);
 // Makes no context current, then deletes the context if it is not null. Always 0.
 int deleteContext(GlContextHandle context);
+// Sets the current context's swap interval (1: wait for the display's refresh, 0: never
+// wait); 1 on success, 0 when the driver can't.
+int setSwapInterval(int interval);
 // Presents the frame on the device context of the current rendering context.
 void swapBuffers();
 

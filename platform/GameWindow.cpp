@@ -67,6 +67,16 @@ bool GameWindow::isFullScreen() const {
   return window_ && (SDL_GetWindowFlags(window_) & SDL_WINDOW_FULLSCREEN) != 0;
 }
 
+bool GameWindow::setIcon(int width, int height, const std::uint8_t* rgba) {
+  if (!window_ || width <= 0 || height <= 0 || !rgba) return false;
+  SDL_Surface* icon = SDL_CreateRGBSurfaceWithFormatFrom(
+      const_cast<std::uint8_t*>(rgba), width, height, 32, width * 4, SDL_PIXELFORMAT_RGBA32);
+  if (!icon) return false;
+  SDL_SetWindowIcon(window_, icon);
+  SDL_FreeSurface(icon);
+  return true;
+}
+
 void GameWindow::show() {
   if (!window_) return;
   SDL_ShowWindow(window_);

@@ -33,6 +33,10 @@ public:
   std::uint32_t id() const;
   bool isFullScreen() const;
 
+  // Sets the icon that the window system shows for the window, from rows of red, green,
+  // blue and alpha bytes, top row first. False without a window or when SDL can't.
+  bool setIcon(int width, int height, const std::uint8_t* rgba);
+
   void show();
   void minimise();
   // Restores a minimised window; a full-screen popup takes the requested mode again, or

@@ -116,6 +116,18 @@ GlPixelFormat GlDriver::currentPixelFormat() {
   return format;
 }
 
+bool GlDriver::setSwapInterval(int interval) {
+  if (!currentContext()) {
+    SDL_SetError("No rendering context for the swap interval");
+    return false;
+  }
+  return SDL_GL_SetSwapInterval(interval) == 0;
+}
+
+int GlDriver::swapInterval() {
+  return currentContext() ? SDL_GL_GetSwapInterval() : 0;
+}
+
 bool GlDriver::swapBuffers(GlDeviceContext window) {
   if (!window) return false;
   SDL_GL_SwapWindow(window);

@@ -49,6 +49,12 @@ public:
   // The format of the current context; all zero without one.
   static GlPixelFormat currentPixelFormat();
 
+  // How many display refreshes each presented frame waits for in the current context:
+  // 1 waits for the next one, 0 presents at once. False when the driver can't.
+  static bool setSwapInterval(int interval);
+  // The current context's swap interval; 0 without a context.
+  static int swapInterval();
+
   // Presents the back buffer of the window; false without a window.
   static bool swapBuffers(GlDeviceContext window);
 

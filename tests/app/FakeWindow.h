@@ -17,8 +17,9 @@ public:
   bool joystickPresent = false;
   std::vector<std::string> calls;
   int quitCode = -1;
+  GlDeviceContext window = nullptr;  // the window that OpenGL draws into, if any
 
-  GlDeviceContext deviceContext() const override { return nullptr; }
+  GlDeviceContext deviceContext() const override { return window; }
   std::uint32_t windowId() const override { return 9; }
   ScreenRect windowRect() const override { return rect; }
   int clientWidth() const override { return rect.right - rect.left - 2 * frame; }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -8,6 +9,8 @@
 #include "FakeWindow.h"
 #include "GameSession.h"
 #include "GameWindowProcedure.h"
+#include "GlBinding.h"
+#include "HiddenGlWindow.h"
 #include "Settings.h"
 #include "SettingsSandbox.h"
 #include "engine/FakeClock.h"
@@ -220,6 +223,46 @@ TEST_F(GameWindowProcedureTest, ClosingReleasesSoundAndWindowAndDestroyEndsTheLo
   EXPECT_EQ(host.calls.back(), "postQuit");
   EXPECT_EQ(host.quitCode, 0);
   EXPECT_EQ(host.calls[host.calls.size() - 2], "releaseJoystick");
+}
+
+// The procedure of a window that OpenGL draws into.
+class DrawingWindowProcedureTest : public GameWindowProcedureTest {
+protected:
+  void SetUp() override {
+    GameWindowProcedureTest::SetUp();
+    ASSERT_EQ(bindOpenGL("opengl32.dll"), 1);
+    ASSERT_EQ(FmGLEngine::setPixelFormat(32), 1);
+    window = std::make_unique<HiddenGlWindow>(64, 48);
+    ASSERT_NE(window->deviceContext(), nullptr) << window->error();
+    host.window = window->deviceContext();
+    procedure.setPixelFormatReady(true);
+  }
+  void TearDown() override {
+    if (procedure.renderingContext() != nullptr) send(WindowMessages::close);
+    window.reset();
+    unbindOpenGL();
+    GameWindowProcedureTest::TearDown();
+  }
+
+  std::unique_ptr<HiddenGlWindow> window;
+};
+
+TEST_F(DrawingWindowProcedureTest, CreatingStartsTheEngineOnTheClientArea) {
+  createWindow();
+  ASSERT_NE(procedure.renderingContext(), nullptr);
+  EXPECT_TRUE(game.started());
+  EXPECT_EQ(game.viewportWidth(), host.clientWidth());
+  EXPECT_EQ(game.viewportHeight(), host.clientHeight());
+}
+
+TEST_F(DrawingWindowProcedureTest, TheVsyncSettingChoosesTheSwapInterval) {
+  for (int vsync : {0, 1, 7, 0}) {
+    displaySettings.vsync = vsync;
+    createWindow();
+    ASSERT_NE(procedure.renderingContext(), nullptr);
+    EXPECT_EQ(GlDriver::swapInterval(), vsync != 0 ? 1 : 0) << "vsync " << vsync;
+    send(WindowMessages::close);
+  }
 }
 
 }  // namespace

@@ -23,6 +23,7 @@ const std::string fullSettings =
     "\"width\"=dword:00000400\r\n"
     "\"height\"=dword:00000300\r\n"
     "\"useGL\"=dword:00000003\r\n"
+    "\"vsync\"=dword:00000000\r\n"
     "\"sceneDir\"=\"levels\\\\\"\r\n"
     "\"snapshotDir\"=\"shots/\"\r\n";
 
@@ -37,12 +38,13 @@ void expectDefaultDisplay() {
   EXPECT_EQ(displaySettings.width, 800);
   EXPECT_EQ(displaySettings.height, 600);
   EXPECT_EQ(displaySettings.useGL, 1);
+  EXPECT_EQ(displaySettings.vsync, 1);
 }
 
 class Settings : public ::testing::Test {
 protected:
   Settings() {
-    displaySettings = {1, 32, 1, 1, 9};  // anything but the defaults
+    displaySettings = {1, 32, 1, 1, 9, 0};  // anything but the defaults
     desktopCapabilities = {};
     sceneDir = "";
     snapshotDir = "";
@@ -80,6 +82,7 @@ TEST_F(Settings, ReadsEveryValue) {
   EXPECT_EQ(displaySettings.width, 1024);
   EXPECT_EQ(displaySettings.height, 768);
   EXPECT_EQ(displaySettings.useGL, 3);
+  EXPECT_EQ(displaySettings.vsync, 0);
   EXPECT_EQ(sceneDir, "levels\\");
   EXPECT_EQ(snapshotDir, "shots/");
 
@@ -94,8 +97,9 @@ TEST_F(Settings, ReadsEveryValue) {
 TEST_F(Settings, UnreadableValuesKeepTheirDefaults) {
   // Values of the wrong type, too long or malformed are as good as missing.
   sandbox.write(withValue("width", "\"1024\"") + "\"height\"=hex:00,03,00,00\n" +
-                "\"useGL\"=dword:xyz\n" + "\"snapshotDir\"=\"" + std::string(199, 's') + "\"\n" +
-                "\"sceneDir\"=\"" + std::string(198, 'd') + "\"\n");
+                "\"useGL\"=dword:xyz\n" + "\"vsync\"=\"0\"\n" + "\"snapshotDir\"=\"" +
+                std::string(199, 's') + "\"\n" + "\"sceneDir\"=\"" + std::string(198, 'd') +
+                "\"\n");
   readDisplaySettings();
   expectDefaultDisplay();
   EXPECT_TRUE(snapshotDir.isNull());
@@ -112,7 +116,7 @@ TEST_F(Settings, AMalformedFileGivesTheDefaults) {
         std::string("\xFF\xFEW\0i\0n\0", 8) + fullSettings, std::string(5000, '\0'),
         std::string("[[[[\n\"\"\"\"\"=====\n\\\\\\")}) {
     sandbox.write(text);
-    displaySettings = {1, 32, 1, 1, 9};
+    displaySettings = {1, 32, 1, 1, 9, 0};
     EXPECT_EQ(readDisplaySettings(), 1);
     expectDefaultDisplay();
     GameValues values{5, 1, 1, 1};

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Plays the demo level in the real game window under a virtual X server: keys go in
-# through xdotool, and the game must take a screenshot, write its game values on
-# Escape and end by itself, while a second copy started meanwhile ends at once.
+# through xdotool, and the game must show its icon, take a screenshot, write its game
+# values on Escape and end by itself, while a second copy started meanwhile ends at once.
 # Usage: zirrow_e2e.sh ZIRROW ZIRROW-LEVEL   (run it under xvfb-run)
 set -uo pipefail
 zirrow=$1
@@ -28,6 +28,9 @@ game=$!
 
 window=$(timeout 120 xdotool search --sync --name "Go Zirrow" | head -n 1)
 [ -n "$window" ] || fail "the game window did not appear"
+# The window shows the game's own icon, 64 pixels square.
+icon=$(xprop -id "$window" _NET_WM_ICON 2>&1)
+grep -q "Icon (64 x 64):" <<<"$icon" || fail "the window has no 64x64 icon: ${icon:0:200}"
 # Give the game time to load and draw its first frames.
 sleep 3
 xdotool windowfocus --sync "$window" 2>/dev/null || true

@@ -54,3 +54,20 @@ TEST_F(GlDriverTest, AHiddenWindowCarriesAContext) {
   GlDriver::deleteContext(context);
   EXPECT_EQ(GlDriver::currentContext(), nullptr);
 }
+
+TEST_F(GlDriverTest, TheSwapIntervalBelongsToTheCurrentContext) {
+  EXPECT_FALSE(GlDriver::setSwapInterval(1));
+  EXPECT_EQ(GlDriver::swapInterval(), 0);
+  ASSERT_TRUE(GlDriver::loadLibrary(nullptr));
+  ASSERT_TRUE(GlDriver::setPixelFormat(32));
+  HiddenGlWindow window(8, 8);
+  ASSERT_NE(window.deviceContext(), nullptr) << window.error();
+  GlContextHandle context = GlDriver::createContext(window.deviceContext());
+  ASSERT_NE(context, nullptr) << GlDriver::lastError();
+  for (int interval : {1, 0, 1}) {
+    EXPECT_TRUE(GlDriver::setSwapInterval(interval)) << GlDriver::lastError();
+    EXPECT_EQ(GlDriver::swapInterval(), interval);
+  }
+  GlDriver::deleteContext(context);
+  EXPECT_FALSE(GlDriver::setSwapInterval(0));
+}
