@@ -23,7 +23,11 @@ fi
 "$tool" >/dev/null 2>&1; status=$?
 if [ "$status" -ne 2 ]; then echo "no arguments: status $status"; failed=1; fi
 
-"$tool" --help | grep -q 'demo DIR' || { echo "--help does not name demo"; failed=1; }
+for command in dump check demo; do
+  "$tool" --help | grep -q "^  $command " || { echo "--help does not name $command"; failed=1; }
+  "$tool" "$command" --help >/dev/null; status=$?
+  if [ "$status" -ne 0 ]; then echo "$command --help: status $status"; failed=1; fi
+done
 
 "$tool" demo "$dir/demo" >/dev/null; status=$?
 if [ "$status" -ne 0 ]; then echo "demo: status $status"; failed=1; fi

@@ -1,15 +1,23 @@
 #include "BenchOptions.h"
 
+#include <CLI/CLI.hpp>
 #include <charconv>
 #include <cmath>
-#include <limits>
 #include <sstream>
 #include <string_view>
+
+#include "UsageFormatter.h"
 
 namespace {
 
 constexpr std::int32_t maximumFrames = 10'000'000;
 constexpr double maximumStep = 3600.0;
+
+const char* const description =
+    "Plays a level N frames (default 300) at a fixed time step (default 1/30 s),\n"
+    "drawing each frame in an offscreen 800x600 OpenGL context, and prints the\n"
+    "frame statistics and every hit, win and fail event with its frame and game\n"
+    "time.";
 
 template <typename Number>
 bool parseNumber(std::string_view text, Number& value) {
@@ -37,38 +45,80 @@ bool parseTurn(std::string_view text, float& pitch, float& yaw) {
          std::isfinite(pitch) && std::isfinite(yaw);
 }
 
-// Applies one option that takes a value; false with a message when the value is bad.
-bool applyValue(std::string_view option, std::string_view value, BenchOptions& options,
-                std::ostream& errors) {
-  bool valid = false;
-  if (option == "--frames") {
-    valid = parseNumber(value, options.frames) && options.frames >= 0 &&
-            options.frames <= maximumFrames;
-  } else if (option == "--step") {
-    valid = parseNumber(value, options.step) && std::isfinite(options.step) && options.step > 0.0 &&
-            options.step <= maximumStep;
-  } else if (option == "--level") {
-    valid = parseNumber(value, options.level) && options.level >= 1;
-  } else if (option == "--flock") {
-    valid = parseNumber(value, options.flock) && options.flock >= 0;
-  } else if (option == "--fire-at") {
-    valid = parseFrameList(value, options.fireAt);
-  } else if (option == "--turn") {
-    valid = parseTurn(value, options.turnPitch, options.turnYaw);
-  } else if (option == "--shots") {
-    options.shotDirectory = value;
-    valid = !value.empty();
-  } else if (option == "--shot-every") {
-    valid = parseNumber(value, options.shotEvery) && options.shotEvery >= 1;
-  }
-  if (!valid) errors << "zirrow-bench: bad value for " << option << ": '" << value << "'\n";
-  return valid;
+// A check that refuses a value with what the option wants, unless `accepts` holds.
+template <typename Accepts>
+CLI::Validator wants(const std::string& what, Accepts accepts) {
+  return CLI::Validator(
+      [what, accepts](const std::string& value) {
+        return accepts(value) ? std::string() : "'" + value + "' is not " + what;
+      },
+      "", "");
 }
 
-bool takesValue(std::string_view option) {
-  return option == "--frames" || option == "--step" || option == "--level" || option == "--flock" ||
-         option == "--fire-at" || option == "--turn" || option == "--shots" ||
-         option == "--shot-every";
+template <typename Number, typename InRange>
+CLI::Validator number(const std::string& what, InRange inRange) {
+  return wants(what, [inRange](const std::string& value) {
+    Number parsed{};
+    return parseNumber(std::string_view(value), parsed) && inRange(parsed);
+  });
+}
+
+// The option table of zirrow-bench, bound to `options`; `fireAt` and `turn` keep the
+// text of the two list options until parsing is done.
+void describeOptions(CLI::App& app, BenchOptions& options, std::string& fireAt, std::string& turn) {
+  app.description(description);
+  app.add_option("--frames", options.frames, "frames to run (default 300)")
+      ->type_name("N")
+      ->check(number<std::int32_t>("a frame count from 0 to 10000000", [](std::int32_t frames) {
+        return frames >= 0 && frames <= maximumFrames;
+      }));
+  app.add_option("--step", options.step, "seconds of game time per frame (default 1/30)")
+      ->type_name("SECONDS")
+      ->check(number<double>("a time step above 0 and up to 3600 seconds", [](double step) {
+        return std::isfinite(step) && step > 0.0 && step <= maximumStep;
+      }));
+  app.add_option("--level", options.level, "level of a multi-level file, from 1 (default 1)")
+      ->type_name("N")
+      ->check(number<std::int32_t>("a level number from 1",
+                                   [](std::int32_t level) { return level >= 1; }));
+  app.add_option("--flock", options.flock,
+                 "index of the active flock in a multi-level file (default 0)")
+      ->type_name("I")
+      ->check(number<std::int32_t>("a flock index from 0",
+                                   [](std::int32_t flock) { return flock >= 0; }));
+  app.add_option("--fire-at", fireAt, "frames (from 0) at which a projectile is fired")
+      ->type_name("F,...")
+      ->check(wants("a list of frame numbers from 0, split by commas", [](const std::string& text) {
+        std::vector<std::int32_t> frames;
+        return parseFrameList(text, frames);
+      }));
+  app.add_option("--turn", turn, "steady turn rates in degrees per second (pitch, yaw)")
+      ->type_name("P,Y")
+      ->check(wants("two turn rates split by a comma", [](const std::string& text) {
+        float pitch = 0.0f, yaw = 0.0f;
+        return parseTurn(text, pitch, yaw);
+      }));
+  app.add_flag("--json", options.json, "one JSON object instead of the table");
+  CLI::Option* noDraw = app.add_flag_callback(
+      "--no-draw", [&options] { options.draw = false; }, "run the game logic only, without OpenGL");
+  app.add_option("--shots", options.shotDirectory,
+                 "write a JPEG screenshot every K frames into DIR, named after the frame: "
+                 "DIR/scrn0000.jpg, DIR/scrn0030.jpg, ...")
+      ->type_name("DIR")
+      ->check(wants("a directory name", [](const std::string& text) { return !text.empty(); }))
+      ->excludes(noDraw);
+  app.add_option("--shot-every", options.shotEvery, "frames between screenshots (default 30)")
+      ->type_name("K")
+      ->check(number<std::int32_t>("a frame count from 1",
+                                   [](std::int32_t every) { return every >= 1; }));
+  app.add_option("LEVELFILE", options.levelFile, "the scene file to play")->required();
+}
+
+std::unique_ptr<CLI::App> benchApp(BenchOptions& options, std::string& fireAt, std::string& turn) {
+  auto app = std::make_unique<CLI::App>("", "zirrow-bench");
+  UsageFormatter::install(*app);
+  describeOptions(*app, options, fireAt, turn);
+  return app;
 }
 
 }  // namespace
@@ -76,60 +126,25 @@ bool takesValue(std::string_view option) {
 std::optional<BenchOptions> parseBenchOptions(const std::vector<std::string>& arguments,
                                               std::ostream& errors) {
   BenchOptions options;
-  for (std::size_t i = 0; i < arguments.size(); ++i) {
-    const std::string_view argument = arguments[i];
-    if (argument == "--help" || argument == "-h") {
-      options.help = true;
-      return options;
-    }
-    if (argument == "--json") {
-      options.json = true;
-    } else if (argument == "--no-draw") {
-      options.draw = false;
-    } else if (takesValue(argument)) {
-      if (i + 1 == arguments.size()) {
-        errors << "zirrow-bench: " << argument << " needs a value\n";
-        return std::nullopt;
-      }
-      if (!applyValue(argument, arguments[++i], options, errors)) return std::nullopt;
-    } else if (argument.starts_with("--")) {
-      errors << "zirrow-bench: unknown option " << argument << "\n";
-      return std::nullopt;
-    } else if (options.levelFile.empty()) {
-      options.levelFile = argument;
-    } else {
-      errors << "zirrow-bench: more than one level file: " << argument << "\n";
-      return std::nullopt;
-    }
-  }
-  if (options.levelFile.empty()) {
-    errors << "zirrow-bench: no level file given (see --help)\n";
+  std::string fireAt, turn;
+  const auto app = benchApp(options, fireAt, turn);
+  std::vector<std::string> reversed(arguments.rbegin(), arguments.rend());
+  try {
+    app->parse(reversed);
+  } catch (const CLI::CallForHelp&) {
+    options.help = true;
+    return options;
+  } catch (const CLI::ParseError& error) {
+    errors << "zirrow-bench: " << error.what() << " (see --help)\n";
     return std::nullopt;
   }
-  if (!options.draw && !options.shotDirectory.empty()) {
-    errors << "zirrow-bench: --shots needs drawing; leave out --no-draw\n";
-    return std::nullopt;
-  }
+  if (!fireAt.empty()) parseFrameList(fireAt, options.fireAt);
+  if (!turn.empty()) parseTurn(turn, options.turnPitch, options.turnYaw);
   return options;
 }
 
 void printBenchUsage(std::ostream& out) {
-  out << "usage: zirrow-bench [--frames N] [--step SECONDS] [--level N] [--flock I]\n"
-         "                    [--fire-at F1,F2,...] [--turn PITCH,YAW] [--json]\n"
-         "                    [--no-draw | --shots DIR [--shot-every K]] LEVELFILE\n"
-         "\n"
-         "Plays a level N frames (default 300) at a fixed time step (default 1/30 s),\n"
-         "drawing each frame in an offscreen 800x600 OpenGL context, and prints the\n"
-         "frame statistics and every hit, win and fail event with its frame and game\n"
-         "time.\n"
-         "\n"
-         "  --level N        level of a multi-level file, from 1 (default 1)\n"
-         "  --flock I        index of the active flock in a multi-level file (default 0)\n"
-         "  --fire-at F,...  frames (from 0) at which a projectile is fired\n"
-         "  --turn P,Y       steady turn rates in degrees per second (pitch, yaw)\n"
-         "  --json           one JSON object instead of the table\n"
-         "  --no-draw        run the game logic only, without OpenGL\n"
-         "  --shots DIR      write a JPEG screenshot every K frames into DIR, named\n"
-         "                   after the frame: DIR/scrn0000.jpg, DIR/scrn0030.jpg, ...\n"
-         "  --shot-every K   frames between screenshots (default 30)\n";
+  BenchOptions options;
+  std::string fireAt, turn;
+  out << benchApp(options, fireAt, turn)->help();
 }
