@@ -21,6 +21,8 @@ public:
   // Screenshot modes: one JPEG shot, or a Targa file for every frame drawn.
   static constexpr int singleShotMode = 0;
   static constexpr int recordingMode = 1;
+  // The frame read stays in capturedFrame() and no file is written.
+  static constexpr int keepMode = 2;
   // Where the statistics text starts, in pixels from the lower left corner.
   static constexpr int overlayX = 20;
   static constexpr int overlayY = 60;
@@ -66,6 +68,9 @@ public:
   // the last is reported through the image writer's error reporter.
   bool captureFrame();
   void endCapture();
+  // The RGB pixels (rows from the bottom) of the frame captured last while the
+  // capture runs; empty before the first.
+  const std::vector<std::uint8_t>& capturedFrame() const { return captureBuffer_; }
   // One JPEG shot of a freshly drawn frame; the time spent does not count as game time.
   bool takeSnapshot(const std::string& directory);
   // Starts recording every drawn frame as a Targa file, or stops a running recording.

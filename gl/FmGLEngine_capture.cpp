@@ -52,6 +52,7 @@ bool FmGLEngine::captureFrame() {
   if (snapshotMode_ == recordingMode) skipTakenNumbers();
   gl.glPixelStorei(GL_PACK_ALIGNMENT, 1);
   gl.glReadPixels(0, 0, width_, height_, GL_RGB, GL_UNSIGNED_BYTE, captureBuffer_.data());
+  if (snapshotMode_ == keepMode) return true;
   const std::string baseName = shotName(snapshotDirectory_, snapshotCounter_);
   ++snapshotCounter_;
   if (FmImageWriter::saveImage(baseName, captureBuffer_, width_, height_, snapshotMode_)) {

@@ -23,7 +23,7 @@ fi
 "$tool" >/dev/null 2>&1; status=$?
 if [ "$status" -ne 2 ]; then echo "no arguments: status $status"; failed=1; fi
 
-for command in dump check demo; do
+for command in dump check demo shot stats; do
   "$tool" --help | grep -q "^  $command " || { echo "--help does not name $command"; failed=1; }
   "$tool" "$command" --help >/dev/null; status=$?
   if [ "$status" -ne 0 ]; then echo "$command --help: status $status"; failed=1; fi
@@ -51,4 +51,10 @@ for level in 1 2; do
     fi
   done
 done
+out=$(SDL_VIDEODRIVER=offscreen "$tool" shot "$dir/demo/demo.zrw" -o "$dir/demo.png"); status=$?
+if [ "$status" -ne 0 ] || [ "$(head -c 4 "$dir/demo.png" | tail -c 3)" != "PNG" ]; then
+  echo "shot of the demo: status $status, output '$out'"; failed=1
+fi
+rows=$("$tool" stats "$dir/demo/demo.zrw" | grep -c '^[12] ')
+if [ "$rows" -ne 2 ]; then echo "stats of the demo: $rows level rows"; failed=1; fi
 exit $failed

@@ -6,19 +6,14 @@
 #include <system_error>
 
 #include "FmEngine.h"
-#include "FmFlightController.h"
 #include "FmFlock.h"
 #include "FmGLEngine.h"
+#include "GameLevel.h"
 #include "OffscreenGlContext.h"
 #include "PeakMemory.h"
 #include "SteppedClock.h"
 
 namespace {
-
-constexpr const char* projectileName = "Bouncer";
-constexpr int benchWidth = 800;
-constexpr int benchHeight = 600;
-constexpr int benchColourBits = 32;
 
 std::size_t flockMembers(const FmWorker& worker) {
   std::size_t members = 0;
@@ -26,18 +21,6 @@ std::size_t flockMembers(const FmWorker& worker) {
     members += static_cast<const FmFlock*>(worker.flocks().elementAt(i))->childCount();
   }
   return members;
-}
-
-void loadLevel(FmEngine& engine, const BenchOptions& options) {
-  engine.scene().setLevel(options.level);
-  engine.loadScene(options.levelFile.c_str());
-  FmWorker& worker = engine.scene().worker();
-  worker.findTemplate(projectileName);
-  if (engine.scene().levelCount() <= 1) return;
-  worker.selectFlock(options.flock);
-  if (FmFlightController* flight = worker.flightController()) {
-    flight->setMode(FmFlightController::freeFlight);
-  }
 }
 
 // Screenshots of every K-th frame. The capture is open only while such a frame is
@@ -132,8 +115,8 @@ private:
 
 BenchResult play(const BenchOptions& options, FmEngine& engine, SteppedClock& clock,
                  const FmClock& frameClock, FmGLEngine* drawing) {
-  loadLevel(engine, options);
-  engine.start(benchWidth, benchHeight);
+  loadGameLevel(engine, options.levelFile, options.level, options.flock);
+  engine.start(headlessWidth, headlessHeight);
   BenchShots shots(options, drawing);
   BenchPlayer player(options, engine, clock, shots, frameClock, drawing);
   BenchResult result;
@@ -166,7 +149,7 @@ BenchResult runBench(const BenchOptions& options, const FmClock& frameClock) {
     FmEngine engine(clock, frameClock);
     return play(options, engine, clock, frameClock, nullptr);
   }
-  const OffscreenGlContext context(benchWidth, benchHeight, benchColourBits);
+  const OffscreenGlContext context(headlessWidth, headlessHeight, headlessColourBits);
   if (!context.isValid()) throw BenchDrawError(context.error());
   FmGLEngine engine(clock, frameClock);
   BenchResult result = play(options, engine, clock, frameClock, &engine);

@@ -83,7 +83,8 @@ int demo(const Options& options, std::ostream& out, std::ostream& err) {
 
 }  // namespace
 
-int runLevelTool(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
+int runLevelTool(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
+                 std::span<LevelCommand* const> furtherCommands) {
   Options options;
   CLI::App app("The level designer's tool: writes, prints and checks scene files.", "zirrow-level");
   UsageFormatter::install(app);
@@ -119,6 +120,13 @@ int runLevelTool(const std::vector<std::string>& arguments, std::ostream& out, s
       "levels and the sound effects sounds/Bgun.wav, sounds/fail.wav and sounds/winner.wav.");
   demoCommand->add_option("DIR", options.path, "the directory to write into")->required();
 
+  std::vector<std::pair<CLI::App*, LevelCommand*>> further;
+  for (LevelCommand* command : furtherCommands) {
+    CLI::App* subcommand = app.add_subcommand(command->name(), command->description());
+    command->declare(*subcommand);
+    further.emplace_back(subcommand, command);
+  }
+
   // "zirrow-level help" is the same as --help.
   if (arguments.size() == 1 && arguments[0] == "help") {
     out << app.help();
@@ -140,6 +148,9 @@ int runLevelTool(const std::vector<std::string>& arguments, std::ostream& out, s
   } catch (const CLI::ParseError& error) {
     err << "zirrow-level: " << error.what() << '\n' << helpOf(app);
     return statusUsage;
+  }
+  for (const auto& [subcommand, command] : further) {
+    if (subcommand->parsed()) return command->run(out, err);
   }
   if (dumpCommand->parsed()) return dump(options, out, err);
   if (checkCommand->parsed()) return check(options, out);

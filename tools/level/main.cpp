@@ -2,9 +2,9 @@
 #include <string>
 #include <vector>
 
-#include "LevelCommands.h"
+#include "DesignerCommands.h"
 
 int main(int argc, char** argv) {
   const std::vector<std::string> arguments(argv + 1, argv + argc);
-  return runLevelTool(arguments, std::cout, std::cerr);
+  return runDesignerTool(arguments, std::cout, std::cerr);
 }

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+class FmEngine;
+
+// The headless runners play levels in a viewport of this size, in true colour.
+constexpr int headlessWidth = 800;
+constexpr int headlessHeight = 600;
+constexpr int headlessColourBits = 32;
+
+// Loads the level file into the engine as the game does: level `level` of a
+// multi-level file, the "Bouncer" projectile template and, in a multi-level file,
+// the flock at the index and free flight. Errors of the load propagate as the
+// persistence library's exceptions.
+void loadGameLevel(FmEngine& engine, const std::string& levelFile, std::int32_t level,
+                   std::int32_t flock);
