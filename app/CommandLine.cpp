@@ -25,8 +25,8 @@ std::string CommandLine::usage() {
          "current directory.\n"
          "\n"
          "Keys: arrows steer, space fires, F1/F2 change the camera, F3 takes a screenshot,\n"
-         "F4 records every frame, F5 shows the frame statistics, Escape saves the progress\n"
-         "and quits.\n"
+         "F4 records every frame, F5 shows the frame statistics, Alt+Enter or F11 switches\n"
+         "between the window and full screen, Escape saves the progress and quits.\n"
          "\n"
          "Settings: $XDG_CONFIG_HOME/zirrow/settings.reg (ZIRROW_SETTINGS names another).\n";
 }

@@ -16,13 +16,19 @@ ScreenRect GameWindowHost::windowRect() const {
 }
 
 int GameWindowHost::clientWidth() const {
-  const ScreenRect client = window_.clientRect();
-  return client.right - client.left;
+  return window_.drawableSize().x;
 }
 
 int GameWindowHost::clientHeight() const {
-  const ScreenRect client = window_.clientRect();
-  return client.bottom - client.top;
+  return window_.drawableSize().y;
+}
+
+bool GameWindowHost::isFullScreen() const {
+  return window_.isFullScreen();
+}
+
+bool GameWindowHost::setFullScreen(bool fullScreen) {
+  return window_.setDesktopFullScreen(fullScreen);
 }
 
 int GameWindowHost::menuHeight() const {

@@ -17,6 +17,8 @@ public:
   int menuHeight() const override;
   int frameWidth() const override;
   int frameHeight() const override;
+  bool isFullScreen() const override;
+  bool setFullScreen(bool fullScreen) override;
   void minimise() override;
   void restore() override;
   void hide() override;

@@ -54,8 +54,10 @@ std::int64_t GameWindowProcedure::handle(const WindowMessage& message) {
     case wm::eraseBackground:
       return 1;
     case wm::keyDown:
-      keyDown(message.wParam);
+      keyDown(message.wParam, message.lParam);
       return 0;
+    case wm::systemKeyDown:
+      return systemKeyDown(message.wParam, message.lParam);
     case wm::systemCommand:
       // The screen saver does not start while the game runs.
       if ((message.wParam & ~0xFu) == SystemCommands::screenSave) return 0;
@@ -196,7 +198,7 @@ void GameWindowProcedure::paint() {
   if (game_.paused() && renderingContext_ != nullptr && game_.started()) game_.drawFrame();
 }
 
-void GameWindowProcedure::keyDown(std::uint32_t virtualKey) {
+void GameWindowProcedure::keyDown(std::uint32_t virtualKey, std::int64_t keyFlags) {
   switch (virtualKey) {
     case VirtualKeys::escape:
       escape();
@@ -216,15 +218,39 @@ void GameWindowProcedure::keyDown(std::uint32_t virtualKey) {
     case VirtualKeys::f5:
       game_.setShowStats(!game_.showStats());
       break;
+    case VirtualKeys::f11:
+      if ((keyFlags & keyRepeatFlag) == 0) toggleFullScreen();
+      break;
     default:
       break;
   }
+}
+
+// Alt+Enter toggles full screen; every other key with Alt goes to the default handling.
+std::int64_t GameWindowProcedure::systemKeyDown(std::uint32_t virtualKey, std::int64_t keyFlags) {
+  if (virtualKey != VirtualKeys::enter) return defaultResult;
+  if ((keyFlags & keyRepeatFlag) == 0) toggleFullScreen();
+  return 0;
+}
+
+// Between the window and full screen at the desktop's size, on the same rendering
+// context; the window system's size and move messages follow.
+void GameWindowProcedure::toggleFullScreen() {
+  const bool fullScreen = !host_.isFullScreen();
+  if (!host_.setFullScreen(fullScreen)) return;
+  displaySettings.fullScreen = fullScreen ? 1 : 0;
+  fullScreenChosen_ = true;
+  menuHeight_ = fullScreen ? 0 : host_.menuHeight();
+  frameWidth_ = fullScreen ? 0 : host_.frameWidth();
+  frameHeight_ = fullScreen ? 0 : host_.frameHeight();
+  if (windowOpen_) updateWindowRect();
 }
 
 void GameWindowProcedure::escape() {
   game_.saveProgress();
   game_.values().useLevel = 0;
   writeGameSettings(game_.values());
+  if (fullScreenChosen_) writeFullScreenSetting(displaySettings.fullScreen);
   host_.postClose();
 }
 

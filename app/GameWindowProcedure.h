@@ -47,6 +47,8 @@ public:
   void serveSoundRequests();
 
   bool displayModeSet() const { return displayModeSet_; }
+  // Set once the player has switched between window and full screen.
+  bool fullScreenChosen() const { return fullScreenChosen_; }
   bool windowActivated() const { return windowActivated_; }
   GlContextHandle renderingContext() const { return renderingContext_; }
 
@@ -63,7 +65,9 @@ private:
   void setFocus();
   void killFocus();
   void paint();
-  void keyDown(std::uint32_t virtualKey);
+  void keyDown(std::uint32_t virtualKey, std::int64_t keyFlags);
+  std::int64_t systemKeyDown(std::uint32_t virtualKey, std::int64_t keyFlags);
+  void toggleFullScreen();
   void escape();
   void mouseMove(std::int64_t position);
   void joystickButtonDown(std::uint32_t buttons);
@@ -78,6 +82,7 @@ private:
   bool displayModeSet_ = false;
   bool windowActivated_ = false;
   bool firstMouseMove_ = true;
+  bool fullScreenChosen_ = false;  // the player switched full screen on or off
   int menuHeight_ = 0;
   int frameWidth_ = 0;
   int frameHeight_ = 0;

@@ -76,6 +76,22 @@ bool writeGameSettings(const GameValues& values) {
          write("playEffects", values.playEffects) && write("joyStick", values.joyStick);
 }
 
+bool writeFullScreenSetting(int fullScreen) {
+  RegistryKey key;
+  if (key.open(settingsKey, RegistryAccess::setValue) != RegistryResult::success) return false;
+  key.close();
+  const std::string displayPath = std::string(settingsKey) + "\\" + displaySubkey;
+  RegistryKey display;
+  if (display.open(displayPath, RegistryAccess::setValue) == RegistryResult::keyDoesNotExist &&
+      (RegistryKey::create(displayPath) != RegistryResult::success ||
+       display.open(displayPath, RegistryAccess::setValue) != RegistryResult::success)) {
+    return false;
+  }
+  return display.isOpen() &&
+         display.setDword("fullScreen", static_cast<std::uint32_t>(fullScreen)) ==
+             RegistryResult::success;
+}
+
 int isFullScreenSized() {
   if (displaySettings.fullScreen != 0) return 1;
   return displaySettings.width == desktopCapabilities.width &&

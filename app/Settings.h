@@ -50,6 +50,10 @@ bool readGameSettings(GameValues& values);
 // Writes the four game values into the existing key; writes nothing and returns false when
 // the key does not exist or can't be written.
 bool writeGameSettings(const GameValues& values);
+// Writes "fullScreen" into the "Display" subkey, making the subkey when only it is
+// missing; writes nothing and returns false when the key does not exist or can't be
+// written.
+bool writeFullScreenSetting(int fullScreen);
 // 1 when full screen is configured or the configured size is the desktop's size.
 int isFullScreenSized();
 // Asks for the configured colour depth, and in full screen for the configured size, when

@@ -19,6 +19,8 @@ public:
   virtual std::uint32_t windowId() const = 0;
   // The whole window, frame included, in screen coordinates.
   virtual ScreenRect windowRect() const = 0;
+  // The client area's size in pixels of the drawing (larger than the window's own size
+  // on a high-resolution display).
   virtual int clientWidth() const = 0;
   virtual int clientHeight() const = 0;
   // The window frame's metrics: the height above the client area (caption or menu),
@@ -27,6 +29,11 @@ public:
   virtual int frameWidth() const = 0;
   virtual int frameHeight() const = 0;
 
+  // Whether the window fills the screen now.
+  virtual bool isFullScreen() const = 0;
+  // Full screen at the desktop's size, or a resizable window, keeping the rendering
+  // context; false when the window system refuses.
+  virtual bool setFullScreen(bool fullScreen) = 0;
   virtual void minimise() = 0;
   virtual void restore() = 0;
   virtual void hide() = 0;

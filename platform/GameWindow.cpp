@@ -2,6 +2,8 @@
 
 #include <SDL.h>
 
+#include <algorithm>
+
 #include "DisplayMode.h"
 
 namespace {
@@ -42,7 +44,7 @@ GameWindow::~GameWindow() {
 
 bool GameWindow::create(const char* title, int x, int y, int width, int height, bool popup) {
   if (window_ || SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
-  const Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN |
+  const Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI |
                        (popup ? SDL_WINDOW_BORDERLESS : SDL_WINDOW_RESIZABLE);
   window_ = SDL_CreateWindow(title ? title : "", x, y, width, height, flags);
   if (!window_) {
@@ -119,6 +121,27 @@ ScreenRect GameWindow::clientRect() const {
   return {0, 0, width, height};
 }
 
+ScreenPoint GameWindow::drawableSize() const {
+  if (!window_) return {};
+  ScreenPoint size;
+  SDL_GL_GetDrawableSize(window_, &size.x, &size.y);
+  return size;
+}
+
+bool GameWindow::setDesktopFullScreen(bool fullScreen) {
+  if (!window_) return false;
+  if (fullScreen) return SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN_DESKTOP) == 0;
+  if (SDL_SetWindowFullscreen(window_, 0) != 0) return false;
+  // A popup made full screen at start becomes a window like any other.
+  if (popup_) {
+    popup_ = false;
+    restoreDesktopMode();
+    SDL_SetWindowBordered(window_, SDL_TRUE);
+    SDL_SetWindowResizable(window_, SDL_TRUE);
+  }
+  return true;
+}
+
 int GameWindow::captionHeight() const {
   return borders().top;
 }
@@ -189,7 +212,14 @@ void GameWindow::pumpEvents() {
 }
 
 void GameWindow::translateEvent(const SDL_Event& event) {
-  for (const WindowMessage& message : translator_.translate(event)) queue_.post(message);
+  for (WindowMessage message : translator_.translate(event)) {
+    if (message.message == WindowMessages::size) {
+      const ScreenPoint drawable = drawableSize();
+      message.lParam = makeLParam(static_cast<std::uint16_t>(std::clamp(drawable.x, 0, 0xFFFF)),
+                                  static_cast<std::uint16_t>(std::clamp(drawable.y, 0, 0xFFFF)));
+    }
+    queue_.post(message);
+  }
 }
 
 void GameWindow::release() {

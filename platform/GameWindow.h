@@ -23,7 +23,8 @@ public:
   // Creates the window for OpenGL drawing, hidden until show(); width and height are the
   // client area's. Load the GL library and set the pixel format before (GlDriver). A popup
   // has no border, and goes full screen in the requested display mode when one is
-  // requested (requestDisplayMode). False when the window can't be made or already
+  // requested (requestDisplayMode); any other window can be resized. Size messages carry
+  // the drawable size. False when the window can't be made or already
   // exists. The caller hands the create message to its window procedure itself.
   bool create(const char* title, int x, int y, int width, int height, bool popup);
   bool exists() const { return window_ != nullptr; }
@@ -36,6 +37,11 @@ public:
   // Sets the icon that the window system shows for the window, from rows of red, green,
   // blue and alpha bytes, top row first. False without a window or when SDL can't.
   bool setIcon(int width, int height, const std::uint8_t* rgba);
+
+  // Full screen at the desktop's size and mode, or a window with a border that the
+  // player can resize; the rendering context stays. False without a window or when the
+  // window system refuses.
+  bool setDesktopFullScreen(bool fullScreen);
 
   void show();
   void minimise();
@@ -50,6 +56,9 @@ public:
   ScreenRect windowRect() const;
   // The client area in client coordinates: left and top are 0.
   ScreenRect clientRect() const;
+  // The client area's size in pixels of the drawing, which a high-resolution display
+  // makes larger than the window's own size; 0, 0 without a window.
+  ScreenPoint drawableSize() const;
   // The border sizes that the window manager reports: the title bar with the top border,
   // a side border and the bottom border. 0 when unknown or without a window.
   int captionHeight() const;

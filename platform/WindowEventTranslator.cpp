@@ -36,7 +36,7 @@ std::optional<std::uint32_t> virtualKeyOf(SDL_Keycode key) {
       return 0x09;
     case SDLK_RETURN:
     case SDLK_KP_ENTER:
-      return 0x0D;
+      return VirtualKeys::enter;
     case SDLK_SPACE:
       return VirtualKey::space;
     case SDLK_LEFT:
@@ -69,7 +69,9 @@ std::vector<WindowMessage> WindowEventTranslator::translate(const SDL_Event& eve
     case SDL_KEYDOWN:
       if (!isOwnWindow(event.key.windowID)) break;
       if (const auto key = virtualKeyOf(event.key.keysym.sym)) {
-        messages.push_back({WindowMessages::keyDown, *key, 0});
+        const bool alt = (event.key.keysym.mod & KMOD_ALT) != 0;
+        messages.push_back({alt ? WindowMessages::systemKeyDown : WindowMessages::keyDown, *key,
+                            event.key.repeat ? keyRepeatFlag : 0});
       }
       break;
     case SDL_MOUSEMOTION:

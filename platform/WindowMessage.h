@@ -23,7 +23,9 @@ constexpr std::uint32_t paint = 0x000F;
 constexpr std::uint32_t close = 0x0010;
 constexpr std::uint32_t quit = 0x0012;  // wParam: the exit code
 constexpr std::uint32_t eraseBackground = 0x0014;
-constexpr std::uint32_t keyDown = 0x0100;        // wParam: virtual-key code
+constexpr std::uint32_t keyDown = 0x0100;  // wParam: virtual-key code; lParam: key flags
+// A key pressed while Alt is held; wParam and lParam as for keyDown.
+constexpr std::uint32_t systemKeyDown = 0x0104;
 constexpr std::uint32_t systemCommand = 0x0112;  // wParam: the command
 constexpr std::uint32_t mouseMove = 0x0200;      // lParam: x, y (low, high word)
 constexpr std::uint32_t leftButtonDown = 0x0201;
@@ -51,7 +53,12 @@ constexpr std::uint32_t f2 = 113;
 constexpr std::uint32_t f3 = 114;
 constexpr std::uint32_t f4 = 115;
 constexpr std::uint32_t f5 = 116;
+constexpr std::uint32_t f11 = 122;
+constexpr std::uint32_t enter = 0x0D;
 }  // namespace VirtualKeys
+
+// The key flags of a key message: set when the key was already down, an auto-repeat.
+constexpr std::int64_t keyRepeatFlag = std::int64_t{1} << 30;
 
 constexpr std::uint16_t lowWord(std::int64_t value) {
   return static_cast<std::uint16_t>(static_cast<std::uint64_t>(value) & 0xFFFFu);

@@ -18,15 +18,27 @@ public:
   std::vector<std::string> calls;
   int quitCode = -1;
   GlDeviceContext window = nullptr;  // the window that OpenGL draws into, if any
+  bool fullScreen = false;
+  int pixelScale = 1;  // drawing pixels per window unit: 2 on a high-resolution display
+  bool fullScreenAllowed = true;
 
   GlDeviceContext deviceContext() const override { return window; }
   std::uint32_t windowId() const override { return 9; }
   ScreenRect windowRect() const override { return rect; }
-  int clientWidth() const override { return rect.right - rect.left - 2 * frame; }
-  int clientHeight() const override { return rect.bottom - rect.top - menu - bottom; }
+  int clientWidth() const override { return pixelScale * (rect.right - rect.left - 2 * frame); }
+  int clientHeight() const override {
+    return pixelScale * (rect.bottom - rect.top - menu - bottom);
+  }
   int menuHeight() const override { return menu; }
   int frameWidth() const override { return frame; }
   int frameHeight() const override { return bottom; }
+  bool isFullScreen() const override { return fullScreen; }
+  bool setFullScreen(bool on) override {
+    calls.push_back(on ? "fullScreen on" : "fullScreen off");
+    if (!fullScreenAllowed) return false;
+    fullScreen = on;
+    return true;
+  }
   void minimise() override { calls.push_back("minimise"); }
   void restore() override { calls.push_back("restore"); }
   void hide() override { calls.push_back("hide"); }

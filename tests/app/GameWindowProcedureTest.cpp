@@ -225,6 +225,73 @@ TEST_F(GameWindowProcedureTest, ClosingReleasesSoundAndWindowAndDestroyEndsTheLo
   EXPECT_EQ(host.calls[host.calls.size() - 2], "releaseJoystick");
 }
 
+TEST_F(GameWindowProcedureTest, F11AndAltEnterSwitchBetweenWindowAndFullScreen) {
+  createWindow();
+  const ScreenRect windowed = game.input().windowRect();
+  EXPECT_EQ(send(WindowMessages::keyDown, VirtualKeys::f11), 0);
+  EXPECT_EQ(host.calls.back(), "fullScreen on");
+  EXPECT_TRUE(host.fullScreen);
+  EXPECT_EQ(displaySettings.fullScreen, 1);
+  EXPECT_EQ(isFullScreenSized(), 1);
+  EXPECT_EQ(game.input().windowRect(), host.rect) << "full screen has no frame";
+
+  EXPECT_EQ(send(WindowMessages::systemKeyDown, VirtualKeys::enter), 0);
+  EXPECT_EQ(host.calls.back(), "fullScreen off");
+  EXPECT_FALSE(host.fullScreen);
+  EXPECT_EQ(displaySettings.fullScreen, 0);
+  EXPECT_EQ(game.input().windowRect(), windowed);
+  EXPECT_TRUE(procedure.fullScreenChosen());
+}
+
+TEST_F(GameWindowProcedureTest, HeldTogglesAndOtherAltKeysDoNotSwitch) {
+  createWindow();
+  host.calls.clear();
+  send(WindowMessages::keyDown, VirtualKeys::f11, keyRepeatFlag);
+  send(WindowMessages::systemKeyDown, VirtualKeys::enter, keyRepeatFlag);
+  EXPECT_TRUE(host.calls.empty());
+  // Alt+F4, Alt+F3 and Alt+F5 are the window system's, not the game's keys.
+  EXPECT_EQ(send(WindowMessages::systemKeyDown, VirtualKeys::f4),
+            GameWindowProcedure::defaultResult);
+  send(WindowMessages::systemKeyDown, VirtualKeys::f5);
+  EXPECT_FALSE(game.showStats());
+  EXPECT_FALSE(game.recording());
+  EXPECT_TRUE(host.calls.empty());
+  EXPECT_FALSE(procedure.fullScreenChosen());
+}
+
+TEST_F(GameWindowProcedureTest, ARefusedSwitchChangesNothing) {
+  createWindow();
+  host.fullScreenAllowed = false;
+  send(WindowMessages::keyDown, VirtualKeys::f11);
+  EXPECT_EQ(host.calls.back(), "fullScreen on");
+  EXPECT_EQ(displaySettings.fullScreen, 0);
+  EXPECT_FALSE(procedure.fullScreenChosen());
+}
+
+TEST_F(GameWindowProcedureTest, EscapeWritesTheFullScreenChoiceOnlyWhenThePlayerMadeOne) {
+  SettingsSandbox sandbox;
+  const std::string key =
+      "REGEDIT4\n[HKEY_CURRENT_USER\\Software\\Fenmarrow\\ZirrowDemo]\n\"level\"=dword:00000002\n";
+  sandbox.write(key);
+  createWindow();
+  send(WindowMessages::keyDown, VirtualKeys::escape);
+  EXPECT_EQ(sandbox.read().find("Display"), std::string::npos);
+
+  sandbox.write(key +
+                "[HKEY_CURRENT_USER\\Software\\Fenmarrow\\ZirrowDemo\\Display]\n"
+                "\"width\"=dword:00000400\n");
+  send(WindowMessages::keyDown, VirtualKeys::f11);
+  send(WindowMessages::keyDown, VirtualKeys::escape);
+  readDisplaySettings();
+  EXPECT_EQ(displaySettings.fullScreen, 1);
+  EXPECT_EQ(displaySettings.width, 1024);
+
+  send(WindowMessages::systemKeyDown, VirtualKeys::enter);
+  send(WindowMessages::keyDown, VirtualKeys::escape);
+  readDisplaySettings();
+  EXPECT_EQ(displaySettings.fullScreen, 0);
+}
+
 // The procedure of a window that OpenGL draws into.
 class DrawingWindowProcedureTest : public GameWindowProcedureTest {
 protected:
@@ -251,8 +318,31 @@ TEST_F(DrawingWindowProcedureTest, CreatingStartsTheEngineOnTheClientArea) {
   createWindow();
   ASSERT_NE(procedure.renderingContext(), nullptr);
   EXPECT_TRUE(game.started());
-  EXPECT_EQ(game.viewportWidth(), host.clientWidth());
-  EXPECT_EQ(game.viewportHeight(), host.clientHeight());
+  EXPECT_EQ(game.width(), host.clientWidth());
+  EXPECT_EQ(game.height(), host.clientHeight());
+}
+
+TEST_F(DrawingWindowProcedureTest, ResizingSetsViewportAndAspectAndFullScreenKeepsTheContext) {
+  createWindow();
+  GlContextHandle context = procedure.renderingContext();
+  ASSERT_NE(context, nullptr);
+  send(WindowMessages::size, 0, makeLParam(1280, 540));
+  EXPECT_EQ(game.width(), 1280);
+  EXPECT_EQ(game.height(), 540);
+  EXPECT_FLOAT_EQ(game.aspect(), 1280.0f / 540.0f);
+
+  send(WindowMessages::keyDown, VirtualKeys::f11);
+  send(WindowMessages::systemKeyDown, VirtualKeys::enter);
+  EXPECT_EQ(procedure.renderingContext(), context);
+  EXPECT_EQ(GlDriver::currentContext(), context);
+  EXPECT_TRUE(game.started());
+}
+
+TEST_F(DrawingWindowProcedureTest, TheViewportTakesTheDrawableSizeNotTheWindowSize) {
+  host.pixelScale = 2;
+  createWindow();
+  EXPECT_EQ(game.width(), 2 * 800);
+  EXPECT_EQ(game.height(), 2 * 600);
 }
 
 TEST_F(DrawingWindowProcedureTest, TheVsyncSettingChoosesTheSwapInterval) {

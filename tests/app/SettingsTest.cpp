@@ -216,3 +216,27 @@ TEST_F(Settings, DisplayModesWithoutVideo) {
   EXPECT_FALSE(requestedDisplayMode());
   EXPECT_EQ(restoreDisplayMode(), 1);
 }
+
+TEST_F(Settings, TheFullScreenChoiceGoesIntoTheDisplaySubkey) {
+  EXPECT_FALSE(writeFullScreenSetting(1));
+  EXPECT_FALSE(sandbox.exists()) << "the game never creates the settings key";
+
+  sandbox.write(
+      "REGEDIT4\n[HKEY_CURRENT_USER\\Software\\Fenmarrow\\ZirrowDemo]\n"
+      "\"level\"=dword:00000003\n");
+  EXPECT_TRUE(writeFullScreenSetting(1));
+  readDisplaySettings();
+  EXPECT_EQ(displaySettings.fullScreen, 1);
+  EXPECT_EQ(displaySettings.width, 800);
+  GameValues values;
+  EXPECT_TRUE(readGameSettings(values));
+  EXPECT_EQ(values.level, 3);
+
+  sandbox.write(fullSettings);
+  EXPECT_TRUE(writeFullScreenSetting(0));
+  readDisplaySettings();
+  EXPECT_EQ(displaySettings.fullScreen, 0);
+  EXPECT_EQ(displaySettings.width, 1024);
+  EXPECT_EQ(displaySettings.useGL, 3);
+  EXPECT_EQ(snapshotDir, "shots/");
+}

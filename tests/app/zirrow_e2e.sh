@@ -1,14 +1,20 @@
 #!/usr/bin/env bash
 # Plays the demo level in the real game window under a virtual X server: keys go in
-# through xdotool, and the game must show its icon, take a screenshot, write its game
-# values on Escape and end by itself, while a second copy started meanwhile ends at once.
-# Usage: zirrow_e2e.sh ZIRROW ZIRROW-LEVEL   (run it under xvfb-run)
+# through xdotool, and the game must show its icon, take a screenshot, switch to full
+# screen and back, follow a resize, write its game values and its full-screen choice on
+# Escape and end by itself, while a second copy started meanwhile ends at once.
+# A window manager runs as on a player's desktop: full screen is the window manager's to
+# grant.
+# Usage: zirrow_e2e.sh ZIRROW ZIRROW-LEVEL WINDOW-MANAGER   (run it under xvfb-run)
 set -uo pipefail
 zirrow=$1
 level_tool=$2
+window_manager=$3
 
 work=$(mktemp -d)
-trap 'kill "$game" 2>/dev/null; rm -rf "$work"' EXIT
+game=
+manager=
+trap 'kill $game $manager 2>/dev/null; rm -rf "$work"' EXIT
 export ZIRROW_SETTINGS=$work/settings.reg
 export XDG_RUNTIME_DIR=$work/run
 mkdir -m 700 "$XDG_RUNTIME_DIR"
@@ -20,6 +26,8 @@ fail() {
   exit 1
 }
 
+"$window_manager" --sm-disable >"$work/window-manager.log" 2>&1 &
+manager=$!
 "$level_tool" demo "$work/demo" >/dev/null || fail "the demo can't be written"
 cd "$work/demo" || fail "no demo directory"
 
@@ -54,6 +62,28 @@ sleep 1
 xdotool keyup Up
 xdotool key F3
 sleep 2
+
+# Alt+Enter goes full screen at the desktop's size and back to the window; the player can
+# resize the window, and a screenshot then has the window's new size.
+geometry() { xdotool getwindowgeometry "$window" 2>/dev/null | awk '/Geometry:/ {print $2}'; }
+wait_for_geometry() {
+  for _ in $(seq 1 50); do
+    [ "$(geometry)" = "$1" ] && return 0
+    sleep 0.2
+  done
+  fail "$2: the window is $(geometry), not $1"
+}
+wait_for_geometry 800x600 "the window did not start at its configured size"
+xdotool key alt+Return
+wait_for_geometry 1024x768 "Alt+Enter did not fill the screen"
+kill -0 "$game" 2>/dev/null || fail "the game ended in full screen"
+xdotool key alt+Return
+wait_for_geometry 800x600 "Alt+Enter again did not bring the window back"
+xdotool windowsize "$window" 640 400
+wait_for_geometry 640x400 "the window could not be resized"
+sleep 1
+xdotool key F3
+sleep 2
 xdotool key F5
 xdotool key Escape
 
@@ -73,8 +103,16 @@ case "$header" in
   *) fail "scrn0000.jpg does not decode to an 800x600 picture: $header" ;;
 esac
 
+[ -f scrn0001.jpg ] || fail "no screenshot scrn0001.jpg after the resize"
+header=$(djpeg -pnm scrn0001.jpg | head -c 15 | tr '\n' ' ')
+case "$header" in
+  "P6 640 400 "*) ;;
+  *) fail "scrn0001.jpg does not have the resized window's size: $header" ;;
+esac
+
+grep -q '"fullScreen"=dword:00000000' "$ZIRROW_SETTINGS" || fail "the full-screen choice was not written"
 grep -q '"useLevel"=dword:00000000' "$ZIRROW_SETTINGS" || fail "useLevel 0 was not written"
 grep -q '"level"=dword:00000007' "$ZIRROW_SETTINGS" || fail "the saved level changed"
 grep -q '"playEffects"=dword:00000001' "$ZIRROW_SETTINGS" || fail "playEffects was not written"
 grep -q '"joyStick"=dword:00000000' "$ZIRROW_SETTINGS" || fail "joyStick was not written"
-echo "ok: the game played, took scrn0000.jpg, saved its values and ended"
+echo "ok: the game played, switched full screen, resized, took its shots, saved its values and ended"

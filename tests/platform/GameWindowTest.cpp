@@ -205,4 +205,55 @@ TEST_F(GameWindowTest, AWindowedWindowIgnoresTheRequestedMode) {
   EXPECT_FALSE(window_.isFullScreen());
 }
 
+TEST_F(GameWindowTest, FullScreenOnDemandKeepsTheRenderingContext) {
+  createWindowed();
+  GlContextHandle context = GlDriver::createContext(window_.deviceContext());
+  ASSERT_NE(context, nullptr) << GlDriver::lastError();
+  ASSERT_TRUE(window_.setDesktopFullScreen(true)) << SDL_GetError();
+  EXPECT_TRUE(window_.isFullScreen());
+  EXPECT_EQ(GlDriver::currentContext(), context);
+  ASSERT_TRUE(window_.setDesktopFullScreen(false)) << SDL_GetError();
+  EXPECT_FALSE(window_.isFullScreen());
+  EXPECT_EQ(GlDriver::currentContext(), context);
+  EXPECT_TRUE(GlDriver::swapBuffers(window_.deviceContext()));
+  GlDriver::deleteContext(context);
+  window_.destroy();
+  EXPECT_FALSE(window_.setDesktopFullScreen(true));
+}
+
+TEST_F(GameWindowTest, APopupLeftForAWindowCanBeResized) {
+  DisplayMode desktop;
+  ASSERT_TRUE(queryDesktopMode(desktop));
+  ASSERT_TRUE(requestDisplayMode(desktop));
+  ASSERT_TRUE(window_.create("Popup", 0, 0, desktop.width, desktop.height, true));
+  ASSERT_TRUE(window_.isFullScreen());
+  ASSERT_TRUE(window_.setDesktopFullScreen(false));
+  EXPECT_FALSE(window_.isFullScreen());
+  EXPECT_FALSE(requestedDisplayMode()) << "the desktop keeps its own mode";
+  // Restoring it no longer brings the display mode back.
+  ASSERT_TRUE(requestDisplayMode(desktop));
+  window_.minimise();
+  window_.restore();
+  EXPECT_FALSE(window_.isFullScreen());
+}
+
+TEST_F(GameWindowTest, SizeMessagesCarryTheDrawableSize) {
+  createWindowed();
+  window_.show();
+  drain();
+  EXPECT_EQ(window_.drawableSize(), (ScreenPoint{320, 240}));
+  SDL_SetWindowSize(window_.deviceContext(), 500, 280);
+  std::vector<WindowMessage> sizes;
+  for (const WindowMessage& message : drain()) {
+    if (message.message == WindowMessages::size) sizes.push_back(message);
+  }
+  ASSERT_FALSE(sizes.empty());
+  int width = 0, height = 0;
+  SDL_GL_GetDrawableSize(window_.deviceContext(), &width, &height);
+  EXPECT_EQ(width, 500);
+  EXPECT_EQ(sizes.back().lParam,
+            makeLParam(static_cast<std::uint16_t>(width), static_cast<std::uint16_t>(height)));
+  EXPECT_EQ(window_.drawableSize(), (ScreenPoint{width, height}));
+}
+
 }  // namespace

@@ -169,6 +169,30 @@ TEST_F(WindowEventTranslatorTest, KeysGiveTheirVirtualKeyCodes) {
   }
 }
 
+TEST_F(WindowEventTranslatorTest, KeysWithAltAreSystemKeysAndRepeatsCarryTheRepeatFlag) {
+  SDL_Event altEnter = keyDown(SDLK_RETURN);
+  altEnter.key.keysym.mod = KMOD_LALT;
+  WindowMessage message = only(altEnter);
+  EXPECT_EQ(message.message, WindowMessages::systemKeyDown);
+  EXPECT_EQ(message.wParam, VirtualKeys::enter);
+  EXPECT_EQ(message.lParam & keyRepeatFlag, 0);
+  altEnter.key.repeat = 1;
+  EXPECT_NE(only(altEnter).lParam & keyRepeatFlag, 0);
+
+  SDL_Event altF4 = keyDown(SDLK_F4);
+  altF4.key.keysym.mod = KMOD_RALT | KMOD_NUM;
+  EXPECT_EQ(only(altF4).message, WindowMessages::systemKeyDown);
+
+  SDL_Event plainEnter = keyDown(SDLK_KP_ENTER);
+  plainEnter.key.keysym.mod = KMOD_LSHIFT | KMOD_NUM;
+  message = only(plainEnter);
+  EXPECT_EQ(message.message, WindowMessages::keyDown);
+  EXPECT_EQ(message.wParam, VirtualKeys::enter);
+  EXPECT_EQ(only(keyDown(SDLK_F11)).wParam, VirtualKeys::f11);
+  EXPECT_EQ(only(keyDown(SDLK_F11)).lParam, 0);
+  EXPECT_EQ(only(keyDown(SDLK_F11, true)).lParam, keyRepeatFlag);
+}
+
 TEST_F(WindowEventTranslatorTest, EveryAutoRepeatIsAKeyDownAndKeyUpsAndOtherKeysGiveNothing) {
   EXPECT_EQ(only(keyDown(SDLK_F5, true)).wParam, VirtualKeys::f5);
   EXPECT_EQ(only(keyDown(SDLK_F5, true)).wParam, VirtualKeys::f5);
