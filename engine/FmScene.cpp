@@ -8,6 +8,7 @@
 #include "FmOpenGLAnimatedTexture.h"
 #include "FmOpenGLTexture.h"
 #include "FmRocket.h"
+#include "FmTypedList.h"
 #include "RWBinaryFile.h"
 #include "RWErrors.h"
 #include "RWFactory.h"
@@ -30,7 +31,7 @@ constexpr std::uint32_t levelVersion = 103;
   rwRaise<RWInternalErr>(RWMessages::wrongClass, className.data(), classId, expected);
 }
 
-using ObjectSet = std::unordered_set<const RWCollectable*>;
+using ObjectSet = FmScene::ObjectSet;
 
 // The frames of an animated texture, which it owns; none for a still one.
 const RWOrdered* framesOf(const RWCollectable* texture) {
@@ -174,7 +175,7 @@ void FmScene::readLevel(RWBinaryFile& file) {
     file.read(entry);
     if (i == static_cast<std::uint64_t>(level_ - 1)) offset = entry;
   }
-  RWOrdered shared(sharedCapacity);
+  FmTypedList<RWCollectable> shared(sharedCapacity);
   try {
     readObject(file, &shared);
     if (file.seekTo(offset)) readBody(file, levelVersion);
@@ -182,7 +183,7 @@ void FmScene::readLevel(RWBinaryFile& file) {
     shared.clear();
     throw;
   }
-  settleShared(shared);
+  settleShared(shared.created());
   shared.clear();
 }
 
@@ -232,33 +233,28 @@ void FmScene::checkAuxiliaryNode() const {
 }
 
 // Shared textures that the level lists stay; those that its objects show join the
-// list; the others are destroyed. A shared texture's frames follow it.
-void FmScene::settleShared(RWOrdered& shared) {
+// list; the others are destroyed. A shared texture's frames follow it. The other
+// objects that the shared list created itself, and that no owner in the level took,
+// stay with the scene until it is cleared: the level may refer to them (a material,
+// a controller) without owning them. Objects that the list only refers to belong to
+// the shared object whose record created them.
+void FmScene::settleShared(const std::vector<RWCollectable*>& created) {
   ObjectSet owned;
   for (std::size_t i = 0; i < textures_.entryCount(); ++i) addOwned(owned, textures_.elementAt(i));
   ObjectSet sharedFrames;
-  for (std::size_t i = 0; i < shared.entryCount(); ++i) {
-    if (const RWOrdered* frames = framesOf(shared.elementAt(i))) {
+  for (const RWCollectable* element : created) {
+    if (const RWOrdered* frames = framesOf(element)) {
       for (std::size_t f = 0; f < frames->entryCount(); ++f)
         sharedFrames.insert(frames->elementAt(f));
     }
   }
-  ObjectSet shown;
-  ObjectSet visited;
-  collectShown(&worker_.root(), shown, visited);
-  for (std::size_t i = 0; i < worker_.templates().entryCount(); ++i) {
-    collectShown(static_cast<const FmNode*>(worker_.templates().elementAt(i)), shown, visited);
-  }
-  collectShown(worker_.background(), shown, visited);
-  collectShown(worker_.auxNode(), shown, visited);
-  collectShown(auxiliaryNode_, shown, visited);
-  ObjectSet settled;
-  for (std::size_t i = 0; i < shared.entryCount(); ++i) {
-    RWCollectable* element = shared.elementAt(i);
-    if (!dynamic_cast<FmOpenGLTexture*>(element) || owned.count(element) ||
-        sharedFrames.count(element) || !settled.insert(element).second) {
+  const ObjectSet shown = shownTextures();
+  for (RWCollectable* element : created) {
+    if (!dynamic_cast<FmOpenGLTexture*>(element)) {
+      if (!heldByLevel(element)) sharedObjects_.append(element);
       continue;
     }
+    if (owned.count(element) || sharedFrames.count(element)) continue;
     if (anyOwned(owned, element)) raiseBadScene("a shared texture's frame is owned twice");
     if (anyOwned(shown, element)) {
       textures_.append(element);
@@ -269,8 +265,32 @@ void FmScene::settleShared(RWOrdered& shared) {
   }
 }
 
+FmScene::ObjectSet FmScene::shownTextures() const {
+  ObjectSet shown;
+  ObjectSet visited;
+  collectShown(&worker_.root(), shown, visited);
+  for (std::size_t i = 0; i < worker_.templates().entryCount(); ++i) {
+    collectShown(static_cast<const FmNode*>(worker_.templates().elementAt(i)), shown, visited);
+  }
+  collectShown(worker_.background(), shown, visited);
+  collectShown(worker_.auxNode(), shown, visited);
+  collectShown(auxiliaryNode_, shown, visited);
+  return shown;
+}
+
+// Whether an owner in the level destroys the object: the scene's fog list and
+// auxiliary node, or the worker's templates, background and auxiliary node.
+bool FmScene::heldByLevel(const RWCollectable* object) const {
+  if (object == auxiliaryNode_ || fogs_.indexOf(object) != RW_NPOS) return true;
+  const FmNode* background = worker_.background();
+  if (object == background && !background->parent()) return true;
+  if (object == worker_.auxNode() && !worker_.auxShared()) return true;
+  return worker_.templates().indexOf(object) != RW_NPOS;
+}
+
 void FmScene::release() {
   worker_.release();
+  sharedObjects_.clear();
   textures_.clear();
   fogs_.clear();
   auxiliaryNode_ = nullptr;
@@ -278,6 +298,7 @@ void FmScene::release() {
 
 void FmScene::clear() {
   worker_.clear();
+  sharedObjects_.clearAndDestroy();
   textures_.clearAndDestroy();
   fogs_.clearAndDestroy();
   fogIndex_ = -1;

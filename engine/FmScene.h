@@ -2,6 +2,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <unordered_set>
+#include <vector>
 
 #include "FmNode.h"
 #include "FmPoint.h"
@@ -20,6 +22,7 @@ public:
   static constexpr std::uint32_t storedVersion = 103;
   static constexpr std::size_t initialFogCapacity = 1;
   static constexpr std::size_t sharedCapacity = 10;
+  using ObjectSet = std::unordered_set<const RWCollectable*>;
 
   FmScene();
   // Clones the textures, the fogs, the worker and the auxiliary node; the copied
@@ -36,7 +39,8 @@ public:
   // texture owned twice, fog lists with anything but fogs, and an auxiliary node
   // that another owner holds. Of a multi-level file's shared textures, those that
   // the level neither lists nor shows are destroyed, and those that it shows
-  // without listing join the list. Whenever an error propagates, the scene lets go
+  // without listing join the list; its other shared objects stay with the scene
+  // until it is cleared. Whenever an error propagates, the scene lets go
   // of everything it read without destroying it (the reader's log releases it).
   void restoreFields(RWBinaryFile& file) override;
   // Always version 103 with one level.
@@ -87,7 +91,9 @@ private:
   void checkTextures() const;
   void checkFogs() const;
   void checkAuxiliaryNode() const;
-  void settleShared(RWOrdered& shared);
+  void settleShared(const std::vector<RWCollectable*>& created);
+  ObjectSet shownTextures() const;
+  bool heldByLevel(const RWCollectable* object) const;
   void release();
 
   FmPoint ambient_;
@@ -99,6 +105,9 @@ private:
   RWOrdered textures_;
   RWOrdered fogs_;
   FmWorker worker_;
+  // The objects other than textures that a multi-level file shares and that no
+  // owner in the level took.
+  RWOrdered sharedObjects_;
   float duration_ = 0.0f;
   std::int32_t levelCount_ = 1;
   std::int32_t level_ = 1;

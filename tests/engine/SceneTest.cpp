@@ -154,6 +154,57 @@ TEST(SceneTest, MultiLevelFileReadsTheChosenLevel) {
   EXPECT_EQ(outside.textures().entryCount(), 0u);
 }
 
+// A two-level file whose shared list is the given record; level 1 lists the
+// object with the number (0: none) as its only texture.
+RecordBytes twoLevels(const RecordBytes& shared, std::uint32_t textureNumber) {
+  RecordBytes head;
+  head.u32(0x8888).u16(FmScene::id).u32(103).u32(2);
+  RecordBytes level1, level2;
+  body(level1, "first", textureNumber);
+  body(level2, "second", 0);
+  const auto start = static_cast<std::uint32_t>(head.bytes().size() + 8 + shared.bytes().size());
+  head.u32(start).u32(start + static_cast<std::uint32_t>(level1.bytes().size()));
+  return head.raw(shared.bytes()).raw(level1.bytes()).raw(level2.bytes());
+}
+
+// Reads level 1 of the file into a scene that is destroyed again; what the read
+// created and the scene did not destroy with it is counted (and then destroyed).
+std::size_t objectsLeftAfterReading(const RecordBytes& bytes, std::string& outcome) {
+  TempFile path("sharedObjects");
+  writeBytes(path, bytes);
+  RWReadLog log;
+  {
+    FmScene scene;
+    outcome = readInto(path, scene);
+  }
+  const std::size_t left = log.entries().size();
+  log.destroyCreated();
+  return left;
+}
+
+// Numbers: 1 scene, 2 the shared list, 3 and 4 its elements.
+TEST(SceneTest, SharedObjectsAreSettledOnceAndDestroyedWithTheScene) {
+  std::string outcome;
+  RecordBytes twice;
+  texture(twice.u16(orderedId).u32(2), "one").u16(0xFFFF).u32(3);
+  EXPECT_EQ(objectsLeftAfterReading(twoLevels(twice, 0), outcome), 0u);
+  EXPECT_EQ(outcome, "no error");
+  EXPECT_EQ(objectsLeftAfterReading(twoLevels(twice, 3), outcome), 0u);
+  EXPECT_EQ(outcome, "no error");
+
+  RecordBytes material;
+  texture(material.u16(orderedId).u32(2).u16(FmMaterial::id).u32(0), "two");
+  EXPECT_EQ(objectsLeftAfterReading(twoLevels(material, 4), outcome), 0u);
+  EXPECT_EQ(outcome, "no error");
+
+  // A texture whose record reads nothing, listed again by reference, and a level
+  // offset beyond the end: the file found by fuzzing.
+  RecordBytes cut;
+  cut.u32(0x8888).u16(FmScene::id).u32(103).u32(2).u32(143).u32(1561);
+  cut.u16(orderedId).u32(2).u16(FmOpenGLTexture::id).u32(0xff00006f).u16(0xFFFF).u32(3);
+  EXPECT_EQ(objectsLeftAfterReading(cut, outcome), 0u);
+}
+
 // Numbers: 1 scene, 2 worker, 3 objects, 4 blendObjects, 5 cameras, 6 the camera.
 TEST(SceneTest, OldWorkerAdoptsListNodes) {
   TempFile path("old");

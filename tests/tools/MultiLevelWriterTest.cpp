@@ -4,6 +4,7 @@
 #include <string>
 
 #include "FmFlock.h"
+#include "FmMaterial.h"
 #include "FmMesh.h"
 #include "FmObject.h"
 #include "FmOpenGLTexture.h"
@@ -155,4 +156,41 @@ TEST_F(MultiLevelWriterTest, SharedTexturesShownOnlyByCopiedTemplatesAreKept) {
 
   const auto other = readLevel(path, 2);
   EXPECT_EQ(other->textures().entryCount(), 1u);
+}
+
+// Shared objects other than textures: a material that level 1's object shows and
+// one that no level uses. Each level keeps them while it is loaded and destroys
+// them with the scene; nothing is left behind and nothing is destroyed twice.
+TEST_F(MultiLevelWriterTest, SharedObjectsOtherThanTexturesLiveAsLongAsTheLevel) {
+  FmOpenGLTexture* sky = texture("sky");
+  auto* paint = new FmMaterial;
+  paint->setShininess(7.0f);
+  shared.append(sky);
+  shared.append(paint);
+  shared.append(new FmMaterial);
+  levels.push_back(level("first", sky));
+  levels.push_back(level("second", sky));
+  FmObject* object = const_cast<FmObject*>(objectOf(*levels[0]));
+  object->setMaterial(paint);
+  shared.remove(paint);  // the level's object owns it now
+  MultiLevelWriter writer(shared);
+  for (const auto& scene : levels) writer.addLevel(*scene);
+  TempFile path("materials");
+  ASSERT_TRUE(writer.write(path.c_str()));
+
+  for (int number = 1; number <= 2; ++number) {
+    SCOPED_TRACE(number);
+    RWReadLog log;
+    {
+      const auto scene = readLevel(path, number);
+      const FmObject* read = objectOf(*scene);
+      ASSERT_NE(read, nullptr);
+      if (number == 1) {
+        ASSERT_NE(read->material(), nullptr);
+        EXPECT_EQ(read->material()->shininess(), 7.0f);
+      }
+    }
+    EXPECT_EQ(log.entries().size(), 0u);
+    log.destroyCreated();
+  }
 }
