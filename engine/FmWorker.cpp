@@ -247,6 +247,7 @@ void FmWorker::checkLoaded() const {
   checkTemplates();
   checkOwnedNodes();
   checkReferences();
+  checkFlockCost();
 }
 
 void FmWorker::checkTemplates() const {

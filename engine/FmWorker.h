@@ -28,6 +28,10 @@ public:
   static constexpr std::size_t templateCapacity = 1;
   static constexpr RWClassID environControllerId = 1154;
   static constexpr RWClassID billboardControllerId = 1157;
+  // The most nodes that a level's flocks may copy into members altogether: every
+  // frame measures each pair of members and tests each collider against each
+  // target, so the cost grows with the square of the total.
+  static constexpr std::uint64_t maxFlockNodes = 2048;
 
   FmWorker();
   // The root is copied by its own copy and the lists hold the same nodes; the
@@ -43,7 +47,8 @@ public:
   std::uint32_t storeSize() const override;
   // Refuses, with RWInternalErr, list entries that are not in the tree or not of
   // the list's class, templates and auxiliary nodes that another owner holds, and
-  // references to nodes or controllers outside what the worker owns. Whenever an
+  // references to nodes or controllers outside what the worker owns, and flocks
+  // that would copy more than maxFlockNodes nodes into their members. Whenever an
   // error propagates, the worker lets go of everything it read without destroying
   // it (the reader's log releases it).
   void restoreFields(RWBinaryFile& file) override;
@@ -156,6 +161,8 @@ private:
   void checkTemplates() const;
   void checkOwnedNodes() const;
   void checkReferences() const;
+  void checkFlockCost() const;
+  const FmObject* prototypeOf(const FmFlock* flock) const;
   void moveAttachedChildren(FmCamera* from, FmCamera* to);
   void clearLists();
   void pruneChildren(FmNode* node, float time);

@@ -1,9 +1,12 @@
 // The worker's per-frame passes: update, pruning, viewer, visibility, sorting,
 // collision, and the player's controls.
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <string_view>
+#include <unordered_map>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -14,6 +17,8 @@
 #include "FmRocket.h"
 #include "FmTimerBarController.h"
 #include "FmWorker.h"
+#include "RWErrors.h"
+#include "RWMessages.h"
 
 namespace {
 
@@ -184,6 +189,79 @@ FmObject* FmWorker::findPrototype(const RWCString& name, const FmFlock* flock) c
     }
   }
   return nullptr;
+}
+
+namespace {
+
+constexpr MessageRecord tooManyMembers{
+    "zirrow", 0x3015,
+    "[FLOCK] The flocks would make more than %lu members, the most that a level may make "
+    "(each node that a member copies counts)",
+    0};
+
+// An upper bound of the nodes that populating the flocks copies, saturating just
+// above the limit. A prototype may hold flocks of its own whose members are made
+// first and copied with it; a flock met again inside its own prototype makes none.
+class FlockCost {
+public:
+  explicit FlockCost(const std::function<const FmObject*(const FmFlock*)>& prototypeOf)
+      : prototypeOf_(prototypeOf) {}
+
+  std::uint64_t membersMade(const FmFlock* flock) {
+    if (const auto found = made_.find(flock); found != made_.end()) return found->second;
+    if (!onPath_.insert(flock).second) return 0;
+    const FmObject* prototype = prototypeOf_(flock);
+    std::uint64_t made = 0;
+    if (prototype && flock->memberCount() > 0 && !prototype->isAncestorOf(flock)) {
+      made = capped(static_cast<std::uint64_t>(flock->memberCount()) * nodesIn(prototype));
+    }
+    onPath_.erase(flock);
+    made_[flock] = made;
+    return made;
+  }
+
+private:
+  static std::uint64_t capped(std::uint64_t count) {
+    return std::min(count, FmWorker::maxFlockNodes + 1);
+  }
+
+  std::uint64_t nodesIn(const FmNode* node) {
+    std::uint64_t count = 1;
+    if (const auto* flock = dynamic_cast<const FmFlock*>(node)) count += membersMade(flock);
+    for (std::size_t i = 0; i < node->childCount() && count <= FmWorker::maxFlockNodes; ++i) {
+      count = capped(count + nodesIn(node->childAt(i)));
+    }
+    return capped(count);
+  }
+
+  const std::function<const FmObject*(const FmFlock*)>& prototypeOf_;
+  std::unordered_set<const FmFlock*> onPath_;
+  std::unordered_map<const FmFlock*, std::uint64_t> made_;
+};
+
+}  // namespace
+
+// The prototype that preparing the flocks will give it.
+const FmObject* FmWorker::prototypeOf(const FmFlock* flock) const {
+  const std::string_view name = flock->name().view();
+  const std::size_t star = name.find('*');
+  if (star == std::string_view::npos) return flock->prototype();
+  const RWCString wanted(name.data() + star + 1, name.size() - star - 1);
+  const FmObject* found = findPrototype(wanted, flock);
+  return found ? found : flock->prototype();
+}
+
+void FmWorker::checkFlockCost() const {
+  const std::function<const FmObject*(const FmFlock*)> prototype = [this](const FmFlock* flock) {
+    return prototypeOf(flock);
+  };
+  FlockCost cost(prototype);
+  std::uint64_t total = 0;
+  for (std::size_t i = 0; i < flocks_.entryCount() && total <= maxFlockNodes; ++i) {
+    total += cost.membersMade(static_cast<const FmFlock*>(flocks_.elementAt(i)));
+  }
+  if (total <= maxFlockNodes) return;
+  rwRaise<RWInternalErr>(tooManyMembers, static_cast<unsigned long>(maxFlockNodes));
 }
 
 // Without a "*" in its name the flock keeps the prototype it has; one whose

@@ -17,6 +17,7 @@
 #include "FmRocketController.h"
 #include "FmWorker.h"
 #include "RWBinaryFile.h"
+#include "RWErrors.h"
 #include "RWObjectProtocol.h"
 #include "TempFile.h"
 
@@ -431,4 +432,77 @@ TEST(WorkerPrepareFlocks, ThenGroupsTheObjectsByMaterial) {
     const auto* object = static_cast<const FmObject*>(worker.objects().elementAt(i));
     EXPECT_EQ(object->material(), materials[2 - i]);
   }
+}
+
+// ---- what a level's flocks may cost --------------------------------------------
+
+namespace {
+
+// Writes the worker and reads it back; the error's message, or "read".
+std::string rereadOutcome(const FmWorker& worker) {
+  TempFile path("flockCost");
+  {
+    RWBinaryFile file(path.c_str(), "wb");
+    writeObject(file, &worker);
+  }
+  RWReadLog log;
+  FmWorker read;
+  try {
+    RWBinaryFile file(path.c_str(), "rb");
+    readObject(file, &read);
+  } catch (const RWxmsg& error) {
+    log.destroyCreated();
+    return error.why();
+  }
+  return "read";
+}
+
+// A flock of its own bird, whose prototype holds `extra` more nodes.
+FmFlock* flockWithBird(std::int32_t members, int extra = 0) {
+  FmFlock* flock = flockNamed("birds", members, true);
+  FmObject* bird = birdNamed("bird");
+  for (int i = 0; i < extra; ++i) bird->appendChild(new FmNode("wing", nullptr, -1.0f));
+  flock->setPrototype(bird, true);
+  return flock;
+}
+
+}  // namespace
+
+TEST(WorkerFlockCost, ALevelMayMakeAtMostTheMostFlockNodesAltogether) {
+  constexpr auto most = static_cast<std::int32_t>(FmWorker::maxFlockNodes);
+  FmWorker full;
+  full.addNode(flockWithBird(most / 2), nullptr);
+  full.addNode(flockWithBird(most / 2), nullptr);
+  EXPECT_EQ(rereadOutcome(full), "read");
+
+  FmWorker over;
+  over.addNode(flockWithBird(most / 2), nullptr);
+  over.addNode(flockWithBird(most / 2 + 1), nullptr);
+  EXPECT_NE(rereadOutcome(over).find("[FLOCK]"), std::string::npos);
+
+  // Every node of the prototype is copied into each member.
+  FmWorker heavy;
+  heavy.addNode(flockWithBird(most / 2, 1), nullptr);
+  EXPECT_EQ(rereadOutcome(heavy), "read");
+  FmWorker heavier;
+  heavier.addNode(flockWithBird(most / 2 + 1, 1), nullptr);
+  EXPECT_NE(rereadOutcome(heavier).find("[FLOCK]"), std::string::npos);
+}
+
+TEST(WorkerFlockCost, MembersOfAFlockInsideAPrototypeAreCopiedWithIt) {
+  // An inner flock of 40 members inside the prototype of an outer flock of 60:
+  // each outer member copies the inner members too (60 * (2 + 40) > the most).
+  FmWorker nested;
+  FmObject* holder = birdNamed("holder");
+  holder->appendChild(flockWithBird(40));
+  nested.addNode(holder, nullptr);
+  nested.addNode(flockNamed("outer*holder", 60, false), nullptr);
+  EXPECT_NE(rereadOutcome(nested).find("[FLOCK]"), std::string::npos);
+
+  FmWorker small;
+  FmObject* light = birdNamed("holder");
+  light->appendChild(flockWithBird(4));
+  small.addNode(light, nullptr);
+  small.addNode(flockNamed("outer*holder", 60, false), nullptr);
+  EXPECT_EQ(rereadOutcome(small), "read");
 }
