@@ -52,6 +52,7 @@ void FmKeyList<Key>::restoreFields(RWBinaryFile& file) {
   clear();
   std::uint32_t count = 0;
   if (!file.read(count)) return;
+  prepareToRead(count, file);
   // A reference can never name `unheld`, so every key record must be a new one.
   Key unheld;
   for (std::uint32_t i = 0; i < count; ++i) {

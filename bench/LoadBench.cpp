@@ -17,6 +17,8 @@
 #include "RWBinaryFile.h"
 #include "RWErrors.h"
 #include "RWObjectProtocol.h"
+#include "RWOrdered.h"
+#include "RWSet.h"
 #include "SteppedClock.h"
 
 namespace {
@@ -104,6 +106,40 @@ void engineLoad(benchmark::State& state, const LoadSetup& setup) {
   }
 }
 
+// Large collections: a list of many nil elements and a set of many plain objects,
+// both inside one list, as a hostile or merely big file holds them.
+struct CollectionSize {
+  std::size_t listElements;
+  std::size_t setElements;
+};
+
+bool writeCollections(const std::string& path, const CollectionSize& size) {
+  RWOrdered nils;
+  for (std::size_t i = 0; i < size.listElements; ++i) nils.append(nullptr);
+  RWSet objects;
+  for (std::size_t i = 0; i < size.setElements; ++i) objects.insert(new RWCollectable);
+  RWOrdered top;
+  top.append(&nils);
+  top.append(&objects);
+  RWBinaryFile file(path.c_str(), "wb");
+  writeObject(file, &top);
+  objects.clearAndDestroy();
+  return file.flush() && !file.error();
+}
+
+void collectionsLoad(benchmark::State& state, const LoadSetup& setup) {
+  for (auto _ : state) {
+    RWBinaryFile file(setup.path.c_str(), "rb");
+    RWReadLog log;
+    std::unique_ptr<RWCollectable> top(readObject(file));
+    if (file.firstShortRead() >= 0 || file.error() || !top) state.SkipWithError("short read");
+    state.PauseTiming();
+    log.destroyCreated();
+    top.release();
+    state.ResumeTiming();
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -117,6 +153,13 @@ int main(int argc, char** argv) {
     return 1;
   }
   std::cout << "level file: " << std::filesystem::file_size(setup.path) << " bytes\n";
+  const CollectionSize collectionSize =
+      program.tiny() ? CollectionSize{100, 100} : CollectionSize{2000000, 200000};
+  LoadSetup collections{directory.file("collections.zrw"), setup.size};
+  if (!writeCollections(collections.path, collectionSize)) {
+    std::cerr << "cannot write " << collections.path << "\n";
+    return 1;
+  }
   benchmark::RegisterBenchmark("plain_read", plainRead, setup)
       ->UseRealTime()
       ->Unit(benchmark::kMillisecond);
@@ -129,11 +172,19 @@ int main(int argc, char** argv) {
   benchmark::RegisterBenchmark("engine_load", engineLoad, setup)
       ->UseRealTime()
       ->Unit(benchmark::kMillisecond);
+  benchmark::RegisterBenchmark("collections_read_warm", plainReadWarm, collections)
+      ->UseRealTime()
+      ->Unit(benchmark::kMillisecond);
+  benchmark::RegisterBenchmark("collections_load", collectionsLoad, collections)
+      ->UseRealTime()
+      ->Unit(benchmark::kMillisecond);
   program.runBenchmarks();
   program.timeRatio("level load / plain read into touched memory", "level_load", "plain_read_warm",
                     2.0);
   program.plainRatio("level load / plain read into a new buffer", "level_load", "plain_read");
   program.plainRatio("game load (trial + real read) / plain read into touched memory",
                      "engine_load", "plain_read_warm");
+  program.plainRatio("2M-element list + 200k-element set / plain read", "collections_load",
+                     "collections_read_warm");
   return program.finish(std::cout);
 }

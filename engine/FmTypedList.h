@@ -28,6 +28,7 @@ public:
     created_.clear();
     std::uint32_t count = 0;
     if (!file.read(count)) return;
+    prepareToRead(count, file);
     for (std::uint32_t i = 0; i < count; ++i) {
       const bool isNew = startsNewRecord(file);
       T* element = nullptr;

@@ -24,29 +24,60 @@ T toLittleEndian(T value) {
 
 constexpr std::size_t maxModeLength = 8;
 
+// Only a stream that is never written can be read through a buffer of its own.
+bool isReadOnlyMode(const std::string& mode) {
+  return !mode.empty() && mode[0] == 'r' && mode.find('+') == std::string::npos;
+}
+
 }  // namespace
 
 RWBinaryFile::RWBinaryFile(const char* name, const char* mode) : name_(name ? name : "") {
   if (mode) {
     mode_ = std::string(mode).substr(0, maxModeLength);
-    handle_ = std::fopen(name_.c_str(), mode_.c_str());
+    openStream(mode_.c_str());
     return;
   }
   mode_ = "rb+";
-  handle_ = std::fopen(name_.c_str(), "rb+");
+  openStream("rb+");
   if (!handle_) {
     mode_ = "wb+";
-    handle_ = std::fopen(name_.c_str(), "wb+");
+    openStream("wb+");
   }
 }
+
+RWBinaryFile::RWBinaryFile(std::vector<std::uint8_t> bytes, const char* name)
+    : name_(name ? name : ""),
+      mode_("rb"),
+      knownSize_(static_cast<std::int64_t>(bytes.size())),
+      readOnly_(true),
+      inMemory_(true),
+      storage_(std::move(bytes)),
+      windowBytes_(storage_.size()) {}
 
 RWBinaryFile::~RWBinaryFile() {
   close();
 }
 
+void RWBinaryFile::openStream(const char* mode) {
+  handle_ = std::fopen(name_.c_str(), mode);
+  readOnly_ = handle_ && isReadOnlyMode(mode_);
+  if (!readOnly_) return;
+  // The buffer below does the stream's work; a second one would only copy twice.
+  std::setvbuf(handle_, nullptr, _IONBF, 0);
+  storage_.resize(bufferBytes);
+}
+
 void RWBinaryFile::close() {
   if (handle_) std::fclose(handle_);
   handle_ = nullptr;
+  readOnly_ = false;
+  inMemory_ = false;
+  endOfFile_ = false;
+  readError_ = false;
+  std::vector<unsigned char>().swap(storage_);
+  windowBytes_ = 0;
+  position_ = 0;
+  windowOffset_ = 0;
 }
 
 bool RWBinaryFile::exists(const char* name) {
@@ -55,34 +86,63 @@ bool RWBinaryFile::exists(const char* name) {
 }
 
 bool RWBinaryFile::eof() const {
+  if (buffered()) return endOfFile_;
   return handle_ && std::feof(handle_);
 }
 
 bool RWBinaryFile::error() const {
-  return handle_ && std::ferror(handle_);
+  return readError_ || (handle_ && std::ferror(handle_));
 }
 
 bool RWBinaryFile::flush() {
+  if (inMemory_) return true;
   return handle_ && std::fflush(handle_) == 0;
 }
 
 bool RWBinaryFile::seekTo(std::uint64_t offset) {
-  return handle_ && offset <= static_cast<std::uint64_t>(INT64_MAX) &&
-         std::fseek(handle_, static_cast<long>(offset), SEEK_SET) == 0;
+  if (!isValid() || offset > static_cast<std::uint64_t>(INT64_MAX)) return false;
+  if (!buffered()) return std::fseek(handle_, static_cast<long>(offset), SEEK_SET) == 0;
+  if (inMemory_) {
+    // Past the end, the window is empty and every read comes up short.
+    const bool inside = offset <= storage_.size();
+    windowOffset_ = inside ? 0 : offset;
+    windowBytes_ = inside ? storage_.size() : 0;
+    position_ = inside ? static_cast<std::size_t>(offset) : 0;
+  } else if (offset >= windowOffset_ && offset - windowOffset_ <= windowBytes_) {
+    position_ = static_cast<std::size_t>(offset - windowOffset_);
+  } else {
+    if (std::fseek(handle_, static_cast<long>(offset), SEEK_SET) != 0) return false;
+    windowOffset_ = offset;
+    windowBytes_ = 0;
+    position_ = 0;
+  }
+  endOfFile_ = false;
+  return true;
 }
 
 bool RWBinaryFile::seekToEnd() {
-  return handle_ && std::fseek(handle_, 0, SEEK_END) == 0;
+  if (!isValid()) return false;
+  if (!buffered()) return std::fseek(handle_, 0, SEEK_END) == 0;
+  if (inMemory_) return seekTo(storage_.size());
+  if (std::fseek(handle_, 0, SEEK_END) != 0) return false;
+  const long end = std::ftell(handle_);
+  windowOffset_ = end < 0 ? 0 : static_cast<std::uint64_t>(end);
+  windowBytes_ = 0;
+  position_ = 0;
+  endOfFile_ = false;
+  return true;
 }
 
 std::uint64_t RWBinaryFile::currentOffset() const {
+  if (buffered()) return windowOffset_ + position_;
   if (!handle_) return 0;
   const long offset = std::ftell(handle_);
   return offset < 0 ? 0 : static_cast<std::uint64_t>(offset);
 }
 
 bool RWBinaryFile::isEmpty() {
-  if (!handle_) return true;
+  if (!isValid()) return true;
+  if (buffered()) return bytesLeft() + currentOffset() == 0;
   const std::uint64_t here = currentOffset();
   if (!seekToEnd()) return false;
   const bool empty = currentOffset() == 0;
@@ -92,41 +152,112 @@ bool RWBinaryFile::isEmpty() {
 
 bool RWBinaryFile::erase() {
   if (!handle_) return false;
-  if (std::fclose(handle_) != 0) {
-    handle_ = nullptr;
-    return false;
-  }
+  const bool closed = std::fclose(handle_) == 0;
   handle_ = nullptr;
+  close();
+  if (!closed) return false;
   if (std::remove(name_.c_str()) != 0) return false;
   mode_ = "wb+";
-  handle_ = std::fopen(name_.c_str(), "wb+");
+  openStream("wb+");
   firstShortRead_ = -1;
   knownSize_ = -1;
   return handle_ != nullptr;
 }
 
 std::uint64_t RWBinaryFile::bytesLeft() {
-  if (!handle_) return 0;
+  if (!isValid()) return 0;
   const std::uint64_t here = currentOffset();
   if (knownSize_ < 0) {
-    if (!seekToEnd()) return 0;
-    knownSize_ = static_cast<std::int64_t>(currentOffset());
-    seekTo(here);
+    if (buffered()) {
+      // The stream stands at the window's end; it goes back there after measuring.
+      const std::uint64_t resume = windowOffset_ + windowBytes_;
+      if (std::fseek(handle_, 0, SEEK_END) != 0) return 0;
+      const long end = std::ftell(handle_);
+      std::fseek(handle_, static_cast<long>(resume), SEEK_SET);
+      if (end < 0) return 0;
+      knownSize_ = end;
+    } else {
+      if (!seekToEnd()) return 0;
+      knownSize_ = static_cast<std::int64_t>(currentOffset());
+      seekTo(here);
+    }
   }
   const auto end = static_cast<std::uint64_t>(knownSize_);
   return end > here ? end - here : 0;
 }
 
 bool RWBinaryFile::ensureAvailable(std::uint64_t bytes) {
-  if (!handle_) return false;
+  if (!isValid()) return false;
   if (bytes <= bytesLeft()) return true;
   if (firstShortRead_ < 0) firstShortRead_ = static_cast<std::int64_t>(currentOffset());
   seekToEnd();
-  std::fgetc(handle_);  // sets the end-of-file flag
+  if (buffered()) {
+    endOfFile_ = true;
+  } else {
+    std::fgetc(handle_);  // sets the end-of-file flag
+  }
   return false;
 }
 
-bool RWBinaryFile::readBytes(void* bytes, std::size_t size) {
+std::size_t RWBinaryFile::readStream(unsigned char* bytes, std::size_t size) {
+  const std::size_t got = std::fread(bytes, 1, size, handle_);
+  if (got < size && std::ferror(handle_)) readError_ = true;
+  return got;
+}
+
+bool RWBinaryFile::fill(std::size_t bytes) {
+  if (windowBytes_ - position_ >= bytes) return true;
+  if (inMemory_ || !handle_ || bytes > storage_.size()) return false;
+  const std::size_t left = windowBytes_ - position_;
+  std::memmove(storage_.data(), storage_.data() + position_, left);
+  windowOffset_ += position_;
+  position_ = 0;
+  windowBytes_ = left;
+  while (windowBytes_ < bytes) {
+    const std::size_t got =
+        readStream(storage_.data() + windowBytes_, storage_.size() - windowBytes_);
+    if (got == 0) return false;
+    windowBytes_ += got;
+  }
+  return true;
+}
+
+void RWBinaryFile::noteShortRead(std::uint64_t offset) {
+  if (firstShortRead_ < 0) firstShortRead_ = static_cast<std::int64_t>(offset);
+  // A stream flags the end of the file only when no read error stopped it.
+  if (!readError_) endOfFile_ = true;
+}
+
+// A short read hands out what the file holds, as the stream's would.
+bool RWBinaryFile::readBeyondWindow(unsigned char* bytes, std::size_t size) {
+  if (!buffered()) return streamReadBytes(bytes, size);
+  const std::uint64_t start = currentOffset();
+  const std::size_t available = windowBytes_ - position_;
+  std::memcpy(bytes, storage_.data() + position_, available);
+  position_ += available;
+  bytes += available;
+  size -= available;
+  if (!inMemory_) {
+    if (size >= bufferBytes) {
+      windowOffset_ += windowBytes_;
+      windowBytes_ = 0;
+      position_ = 0;
+      const std::size_t got = readStream(bytes, size);
+      windowOffset_ += got;
+      if (got == size) return true;
+    } else {
+      const bool whole = fill(size);
+      const std::size_t taken = std::min(size, windowBytes_ - position_);
+      std::memcpy(bytes, storage_.data() + position_, taken);
+      position_ += taken;
+      if (whole) return true;
+    }
+  }
+  noteShortRead(start);
+  return false;
+}
+
+bool RWBinaryFile::streamReadBytes(void* bytes, std::size_t size) {
   if (!handle_) return false;
   const std::size_t got = std::fread(bytes, 1, size, handle_);
   if (got == size) return true;
@@ -159,7 +290,7 @@ bool RWBinaryFile::writeScalar(T value) {
 
 template <class T>
 bool RWBinaryFile::readArray(T* values, std::size_t n) {
-  if (n == 0) return handle_ != nullptr;
+  if (n == 0) return isValid();
   if (!readBytes(values, n * sizeof(T))) return false;
   if constexpr (std::endian::native != std::endian::little && sizeof(T) > 1) {
     for (std::size_t i = 0; i < n; ++i) values[i] = toLittleEndian(values[i]);
@@ -180,10 +311,17 @@ bool RWBinaryFile::writeArray(const T* values, std::size_t n) {
   }
 }
 
-// Pushing the bytes back into the stream's buffer costs nothing, where seeking back
-// costs a system call; a stream that refuses them, or an end of file that the read
-// flagged, is sought back instead.
+// On a stream, pushing the bytes back into its buffer costs nothing, where seeking
+// back costs a system call; a stream that refuses them, or an end of file that the
+// read flagged, is sought back instead.
 bool RWBinaryFile::peek(std::uint16_t& value) {
+  std::uint16_t stored = 0;
+  if (buffered()) {
+    if (!fill(sizeof stored)) return false;
+    std::memcpy(&stored, storage_.data() + position_, sizeof stored);
+    value = toLittleEndian(stored);
+    return true;
+  }
   if (!handle_) return false;
   unsigned char bytes[sizeof value];
   const std::size_t got = std::fread(bytes, 1, sizeof bytes, handle_);
@@ -191,7 +329,6 @@ bool RWBinaryFile::peek(std::uint16_t& value) {
   while (pushed < got && std::ungetc(bytes[got - 1 - pushed], handle_) != EOF) ++pushed;
   if (pushed < got || got < sizeof bytes) seekTo(currentOffset() - (got - pushed));
   if (got != sizeof bytes) return false;
-  std::uint16_t stored = 0;
   std::memcpy(&stored, bytes, sizeof stored);
   value = toLittleEndian(stored);
   return true;
@@ -199,6 +336,19 @@ bool RWBinaryFile::peek(std::uint16_t& value) {
 
 bool RWBinaryFile::readText(std::string& text) {
   text.clear();
+  if (buffered()) {
+    while (position_ < windowBytes_ || fill(1)) {
+      const unsigned char* start = storage_.data() + position_;
+      const std::size_t available = windowBytes_ - position_;
+      const auto* nul = static_cast<const unsigned char*>(std::memchr(start, 0, available));
+      const std::size_t length = nul ? static_cast<std::size_t>(nul - start) : available;
+      text.append(reinterpret_cast<const char*>(start), length);
+      position_ += nul ? length + 1 : length;
+      if (nul) return true;
+    }
+    if (!readError_) endOfFile_ = true;
+    return true;
+  }
   if (!handle_) return true;
   for (int c = std::fgetc(handle_); c != EOF && c != '\0'; c = std::fgetc(handle_)) {
     text.push_back(static_cast<char>(c));

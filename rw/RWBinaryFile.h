@@ -3,23 +3,29 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <string>
+#include <vector>
 
 // A binary file over the C library's buffered streams. Every scalar is stored
 // little-endian whatever the host's order; arrays are their elements in order,
-// without a count.
+// without a count. A file opened only for reading ("r" or "rb") is read through a
+// buffer of its own, so that the many small reads of a scene cost a copy each;
+// the flags and offsets behave as the stream's would.
 class RWBinaryFile {
 public:
   // With a mode, opens with that fopen mode; without, tries "rb+" and then "wb+".
   // A failed open leaves the file without a handle, and every transfer then fails.
   explicit RWBinaryFile(const char* name, const char* mode = nullptr);
+  // A file opened for reading whose contents are the bytes, under the name.
+  RWBinaryFile(std::vector<std::uint8_t> bytes, const char* name);
   ~RWBinaryFile();
   RWBinaryFile(const RWBinaryFile&) = delete;
   RWBinaryFile& operator=(const RWBinaryFile&) = delete;
 
   static bool exists(const char* name);
 
-  bool isValid() const { return handle_ != nullptr; }
+  bool isValid() const { return handle_ != nullptr || inMemory_; }
   const char* name() const { return name_.c_str(); }
   const char* mode() const { return mode_.c_str(); }
   void close();
@@ -90,7 +96,27 @@ public:
   bool writeText(const char* text);
 
 private:
-  bool readBytes(void* bytes, std::size_t size);
+  // Reading-mode buffer size; reads at least this long bypass the buffer.
+  static constexpr std::size_t bufferBytes = 64 * 1024;
+
+  bool readBytes(void* bytes, std::size_t size) {
+    if (size <= windowBytes_ - position_) {
+      std::memcpy(bytes, storage_.data() + position_, size);
+      position_ += size;
+      return true;
+    }
+    return readBeyondWindow(static_cast<unsigned char*>(bytes), size);
+  }
+  bool readBeyondWindow(unsigned char* bytes, std::size_t size);
+  bool streamReadBytes(void* bytes, std::size_t size);
+  // Makes at least `bytes` bytes available in the window when the file holds them;
+  // false when it does not.
+  bool fill(std::size_t bytes);
+  // Reads from the stream into `bytes`, noting a read error; the count read.
+  std::size_t readStream(unsigned char* bytes, std::size_t size);
+  void noteShortRead(std::uint64_t offset);
+  bool buffered() const { return readOnly_; }
+  void openStream(const char* mode);
   bool writeBytes(const void* bytes, std::size_t size);
 
   template <class T>
@@ -107,4 +133,15 @@ private:
   std::FILE* handle_ = nullptr;
   std::int64_t firstShortRead_ = -1;
   std::int64_t knownSize_ = -1;  // measured once while nothing is written
+
+  // Reading mode: the bytes of the file from windowOffset_ on, read so far, with
+  // position_ the next one to hand out; the stream stands at the window's end.
+  bool readOnly_ = false;
+  bool inMemory_ = false;
+  bool endOfFile_ = false;
+  bool readError_ = false;
+  std::vector<unsigned char> storage_;
+  std::size_t windowBytes_ = 0;
+  std::size_t position_ = 0;
+  std::uint64_t windowOffset_ = 0;
 };

@@ -1,5 +1,7 @@
 #include "RWCollection.h"
 
+#include <algorithm>
+
 #include "RWBinaryFile.h"
 #include "RWIdentitySet.h"
 #include "RWObjectProtocol.h"
@@ -44,6 +46,7 @@ void CollectionBase::restoreFields(RWBinaryFile& file) {
   clear();
   std::uint32_t count = 0;
   if (!file.read(count)) return;
+  prepareToRead(count, file);
   for (std::uint32_t i = 0; i < count; ++i) {
     RWCollectable* element = nullptr;
     try {
@@ -56,6 +59,13 @@ void CollectionBase::restoreFields(RWBinaryFile& file) {
     if (element || (acceptsNil() && !fileEnded)) insert(element);
     if (fileEnded) return;
   }
+}
+
+void CollectionBase::prepareToRead(std::uint32_t count, RWBinaryFile& file) {
+  // The shortest element record is a class identifier of an object without fields.
+  constexpr std::uint64_t shortestRecord = sizeof(RWClassID);
+  reserveForInsertions(
+      static_cast<std::size_t>(std::min<std::uint64_t>(count, file.bytesLeft() / shortestRecord)));
 }
 
 void CollectionBase::clearAndDestroy() {

@@ -42,6 +42,13 @@ public:
 protected:
   // Whether a nil element read from a file may be inserted into this collection.
   virtual bool acceptsNil() const { return true; }
+  // Before `count` elements are read from the file and inserted: lets the
+  // collection make room for as many as the bytes left can hold at once.
+  void prepareToRead(std::uint32_t count, RWBinaryFile& file);
+  // Makes room for `count` more insertions at once, where growing step by step
+  // would cost more than linear time. What the insertions themselves would leave
+  // observable (a vector's capacity) stays as they would leave it.
+  virtual void reserveForInsertions(std::size_t) {}
   // Destroys every element once, however often it occurs, then clears.
   void destroyDistinctElements();
 

@@ -1,5 +1,6 @@
 #include "RWHashTable.h"
 
+#include <cstdint>
 #include <utility>
 
 #include "RWFactory.h"
@@ -137,6 +138,12 @@ RWCollectable* RWHashTable::remove(const RWCollectable* item) {
       [this, item](const RWCollectable* element) { return matches(element, item); });
   if (removed) --count_;
   return removed;
+}
+
+void RWHashTable::reserveForInsertions(std::size_t count) {
+  if (count > SIZE_MAX - count_) return;
+  const std::size_t expected = count_ + count;
+  if (expected > buckets_.size()) resize(expected);
 }
 
 void RWHashTable::resize(std::size_t n) {

@@ -42,6 +42,9 @@ protected:
   // Whether the item can be hashed: nil cannot, unless hashing is by identity.
   virtual bool admits(const RWCollectable* item) const { return item != nullptr; }
   bool acceptsNil() const override { return admits(nullptr); }
+  // At least as many buckets as elements, so that each insertion searches a short
+  // bucket.
+  void reserveForInsertions(std::size_t count) override;
 
   // Looks for an element matching the item; true with the element in match.
   bool findMatch(const RWCollectable* item, RWCollectable*& match) const;

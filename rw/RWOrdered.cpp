@@ -1,6 +1,7 @@
 #include "RWOrdered.h"
 
 #include <algorithm>
+#include <cstdint>
 
 #include "RWErrors.h"
 #include "RWFactory.h"
@@ -154,6 +155,14 @@ void RWOrdered::resize(std::size_t n) {
   std::copy_n(vector_.get(), std::min(n, capacity_), resized.get());
   vector_ = std::move(resized);
   capacity_ = n;
+}
+
+void RWOrdered::reserveForInsertions(std::size_t count) {
+  if (count > SIZE_MAX - count_) return;
+  const std::size_t needed = count_ + count;
+  if (needed <= capacity_) return;
+  const std::size_t steps = (needed - capacity_ + resizeIncrement - 1) / resizeIncrement;
+  resize(capacity_ + steps * resizeIncrement);
 }
 
 void RWOrdered::boundsCheck(std::size_t index) const {

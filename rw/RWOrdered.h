@@ -49,6 +49,9 @@ public:
   RWCollectable* operator[](std::size_t index) const { return elementAt(index); }
 
 protected:
+  // Grows the vector at once to the capacity that as many insertions, one fixed
+  // step at a time, would give it.
+  void reserveForInsertions(std::size_t count) override;
   // The ordered vector's own insertion, whatever a derived class allows.
   RWCollectable* insertIntoVector(std::size_t index, RWCollectable* item);
 

@@ -283,3 +283,98 @@ TEST(RWBinaryFile, PeekingNearTheEndFailsWithoutAnyTrace) {
   ASSERT_TRUE(file.read(last));
   EXPECT_EQ(last, 3);
 }
+
+// A file of `count` consecutive 32-bit values 0, 1, 2, ...: far longer than the
+// reading buffer, so that reads meet its edges at every alignment.
+Bytes countingWords(std::uint32_t count) {
+  Bytes bytes;
+  for (std::uint32_t i = 0; i < count; ++i) put32(bytes, i);
+  return bytes;
+}
+
+// Reads the words back one unaligned step at a time: a byte, then words, peeking
+// ahead before each, and checks each value.
+void expectCountingWords(RWBinaryFile& file, std::uint32_t count) {
+  std::uint8_t first = 0;
+  ASSERT_TRUE(file.read(first));
+  EXPECT_EQ(first, 0);
+  for (std::uint32_t i = 0; i + 1 < count; ++i) {
+    std::uint16_t peeked = 0;
+    ASSERT_TRUE(file.peek(peeked)) << "at word " << i;
+    std::uint32_t word = 0;
+    ASSERT_TRUE(file.read(word)) << "at word " << i;
+    // The word straddles two counted values: three bytes of i, one byte of i + 1.
+    const std::uint32_t expected = (i >> 8) | ((i + 1) << 24);
+    ASSERT_EQ(word, expected) << "at word " << i;
+    ASSERT_EQ(peeked, static_cast<std::uint16_t>(expected));
+  }
+  EXPECT_EQ(file.currentOffset(), 4u * count - 3);
+  EXPECT_FALSE(file.eof());
+}
+
+TEST(RWBinaryFileReading, ReadsAcrossTheBufferEdgesAsTheStoredBytesGo) {
+  constexpr std::uint32_t count = 70000;  // 280 000 bytes
+  TempFile path("long");
+  path.write(countingWords(count));
+  RWBinaryFile file(path.c_str(), "rb");
+  expectCountingWords(file, count);
+
+  // Back to an offset long gone from the buffer, then a bulk read larger than it.
+  ASSERT_TRUE(file.seekTo(8));
+  std::vector<std::uint32_t> words(count - 2);
+  ASSERT_TRUE(file.read(words.data(), words.size()));
+  for (std::uint32_t i = 0; i < words.size(); ++i) ASSERT_EQ(words[i], i + 2);
+  EXPECT_EQ(file.bytesLeft(), 0u);
+
+  // A bulk read past the end takes what is there and remembers where it started.
+  ASSERT_TRUE(file.seekTo(4u * count - 6));
+  std::uint32_t tail[2] = {};
+  EXPECT_FALSE(file.read(tail, 2));
+  EXPECT_TRUE(file.eof());
+  EXPECT_EQ(file.firstShortRead(), static_cast<std::int64_t>(4 * count - 6));
+  EXPECT_EQ(file.currentOffset(), 4u * count);
+  EXPECT_TRUE(file.seekTo(0));
+  EXPECT_FALSE(file.eof());
+}
+
+TEST(RWBinaryFileReading, BytesInMemoryReadAsTheSameFileOnDisk) {
+  constexpr std::uint32_t count = 20000;
+  RWBinaryFile memory(countingWords(count), "words");
+  EXPECT_TRUE(memory.isValid());
+  EXPECT_STREQ(memory.name(), "words");
+  EXPECT_EQ(memory.bytesLeft(), 4u * count);
+  expectCountingWords(memory, count);
+
+  Bytes text{'a', 'b', 0, 'c'};
+  RWBinaryFile texts(text, "text");
+  std::string read;
+  EXPECT_TRUE(texts.readText(read));
+  EXPECT_EQ(read, "ab");
+  EXPECT_FALSE(texts.eof());
+  EXPECT_TRUE(texts.readText(read));
+  EXPECT_EQ(read, "c");
+  EXPECT_TRUE(texts.eof());
+
+  // Past the end every read comes up short at the offset sought, as on disk.
+  RWBinaryFile shortFile(Bytes{1, 2, 3}, "short");
+  EXPECT_TRUE(shortFile.seekTo(10));
+  std::uint16_t value = 0;
+  EXPECT_FALSE(shortFile.peek(value));
+  EXPECT_FALSE(shortFile.eof());
+  EXPECT_FALSE(shortFile.read(value));
+  EXPECT_TRUE(shortFile.eof());
+  EXPECT_EQ(shortFile.firstShortRead(), 10);
+  EXPECT_TRUE(shortFile.seekTo(1));
+  EXPECT_TRUE(shortFile.read(value));
+  EXPECT_EQ(value, 0x0302);
+  EXPECT_FALSE(shortFile.ensureAvailable(1));
+  EXPECT_TRUE(shortFile.eof());
+  EXPECT_FALSE(shortFile.write(value));
+  EXPECT_FALSE(shortFile.error());
+
+  RWBinaryFile empty(Bytes{}, "empty");
+  EXPECT_TRUE(empty.isEmpty());
+  shortFile.close();
+  EXPECT_FALSE(shortFile.isValid());
+  EXPECT_FALSE(shortFile.read(value));
+}

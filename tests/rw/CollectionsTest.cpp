@@ -814,3 +814,81 @@ TEST(CollectionFileForm, ReadingClearsTheCollectionFirst) {
   EXPECT_EQ(valuesOf(sorted), (std::vector<std::int32_t>{6, 8}));
   log.destroyCreated();
 }
+
+namespace {
+
+// A stored collection of `count` Valued elements 0, 1, 2, ... of the class.
+Bytes storedValues(RWClassID collectionClass, std::int32_t count, std::int32_t storedCount) {
+  Bytes bytes = magicBytes();
+  put16(bytes, collectionClass);
+  put32(bytes, static_cast<std::uint32_t>(storedCount));
+  for (std::int32_t i = 0; i < count; ++i) {
+    put16(bytes, Valued::id);
+    put32(bytes, static_cast<std::uint32_t>(i));
+  }
+  return bytes;
+}
+
+}  // namespace
+
+TEST(CollectionFileForm, ReadingLeavesTheCapacityThatInsertingWould) {
+  RWClassRegistration registration(createDefault<Valued>, Valued::id, "Valued");
+  for (const std::int32_t count : {0, 3, 64, 65, 200, 1000}) {
+    SCOPED_TRACE(count);
+    for (const RWClassID kind : {RWOrdered::id, RWSortedVector::id}) {
+      RWBinaryFile file(storedValues(kind, count, count), "values");
+      RWReadLog log;
+      std::unique_ptr<RWCollectable> read(readObject(file));
+      auto* list = dynamic_cast<RWOrdered*>(read.get());
+      ASSERT_NE(list, nullptr);
+      RWOrdered inserted;
+      Valued element;
+      for (std::int32_t i = 0; i < count; ++i) inserted.insert(&element);
+      EXPECT_EQ(list->entryCount(), static_cast<std::size_t>(count));
+      EXPECT_EQ(list->capacity(), inserted.capacity());
+      for (std::int32_t i = 0; i < count; ++i) {
+        ASSERT_EQ(static_cast<Valued*>(list->elementAt(static_cast<std::size_t>(i)))->value(), i);
+      }
+      list->clearAndDestroy();
+    }
+  }
+}
+
+TEST(CollectionFileForm, ALargeSetReadsEveryElementFindable) {
+  RWClassRegistration registration(createDefault<Valued>, Valued::id, "Valued");
+  constexpr std::int32_t count = 5000;
+  RWBinaryFile file(storedValues(RWSet::id, count, count), "set");
+  RWReadLog log;
+  std::unique_ptr<RWCollectable> read(readObject(file));
+  auto* set = dynamic_cast<RWSet*>(read.get());
+  ASSERT_NE(set, nullptr);
+  EXPECT_EQ(set->entryCount(), static_cast<std::size_t>(count));
+  EXPECT_GE(set->buckets(), static_cast<std::size_t>(count));
+  for (std::int32_t i = 0; i < count; ++i) {
+    const Valued probe(i);
+    ASSERT_NE(set->find(&probe), nullptr) << i;
+  }
+  set->clearAndDestroy();
+}
+
+TEST(CollectionFileForm, ACountBeyondTheFileReservesNoMoreThanTheFileHolds) {
+  RWClassRegistration registration(createDefault<Valued>, Valued::id, "Valued");
+  // Four billion elements promised, three stored: the read takes the three and
+  // reaches the end of the file without reserving room for the promise.
+  for (const RWClassID kind : {RWOrdered::id, RWSet::id}) {
+    RWBinaryFile file(storedValues(kind, 3, -1), "promise");
+    RWReadLog log;
+    std::unique_ptr<RWCollectable> read(readObject(file));
+    auto* collection = dynamic_cast<CollectionBase*>(read.get());
+    ASSERT_NE(collection, nullptr);
+    EXPECT_EQ(collection->entryCount(), 3u);
+    EXPECT_TRUE(file.eof());
+    if (const auto* list = dynamic_cast<RWOrdered*>(collection)) {
+      EXPECT_EQ(list->capacity(), defaultCapacity);
+    }
+    if (const auto* set = dynamic_cast<RWSet*>(collection)) {
+      EXPECT_LE(set->buckets(), 64u);
+    }
+    collection->clearAndDestroy();
+  }
+}
