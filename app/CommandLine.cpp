@@ -27,8 +27,12 @@ std::string CommandLine::usage() {
          "Keys: arrows steer, space fires, F1/F2 change the camera, F3 takes a screenshot,\n"
          "F4 records every frame, F5 shows the frame statistics, Alt+Enter or F11 switches\n"
          "between the window and full screen, Escape saves the progress and quits.\n"
+         "A gamepad steers with its left stick or d-pad and fires with A or the right\n"
+         "trigger; Start or Back does what Escape does.\n"
          "\n"
-         "Settings: $XDG_CONFIG_HOME/zirrow/settings.reg (ZIRROW_SETTINGS names another).\n";
+         "Settings: $XDG_CONFIG_HOME/zirrow/settings.reg (ZIRROW_SETTINGS names another).\n"
+         "Gamepad mappings beside SDL's own: $XDG_CONFIG_HOME/zirrow/gamecontrollerdb.txt\n"
+         "and SDL_GAMECONTROLLERCONFIG.\n";
 }
 
 std::string CommandLine::version() {

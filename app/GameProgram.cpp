@@ -16,7 +16,9 @@ void reportFailure(const std::string& reason) {
 
 }  // namespace
 
-GameProgram::GameProgram() = default;
+GameProgram::GameProgram() {
+  devices_.setGamepads(&window_.gamepads());
+}
 
 // A loop ended by a failed frame leaves the window open: close it in order, without
 // saving the game values, which only Escape does.
@@ -60,6 +62,9 @@ bool GameProgram::openWindow() {
   if (!window_.create(windowTitle, 0, 0, displaySettings.width, displaySettings.height, popup)) {
     reportFailure("the game window can't be created");
     return false;
+  }
+  if (!window_.gamepadProblem().empty()) {
+    showMessageBox("Gamepads", window_.gamepadProblem().c_str(), false);
   }
   const GameIcon::Image icon = GameIcon::draw(GameIcon::windowSize);
   window_.setIcon(icon.width, icon.height, icon.rgba.data());

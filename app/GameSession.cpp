@@ -4,6 +4,7 @@
 
 #include "FmCamera.h"
 #include "FmFlightController.h"
+#include "FmFlock.h"
 #include "FmWorker.h"
 #include "InputDevices.h"
 #include "RWBinaryFile.h"
@@ -56,6 +57,7 @@ void GameSession::setFreeFlight() {
 }
 
 void GameSession::tick(InputDevices& devices) {
+  hitsThisFrame_ = 0;
   input_.updateCursor(devices);
   if (input_.cursorActive()) {
     input_.pollKeyboard(devices);
@@ -65,7 +67,15 @@ void GameSession::tick(InputDevices& devices) {
   if (paused() || !started()) return;
   now_ = currentTime();
   fireIfReady();
+  const std::size_t membersBefore = flockMemberCount();
   frame(0.0f, pitchInput_, yawInput_, 0.0f, lookPitch_, lookYaw_);
+  lastPitchRate_ = pitchInput_;
+  lastYawRate_ = yawInput_;
+  // A member that a rocket hits leaves its flock.
+  const std::size_t membersAfter = flockMemberCount();
+  if (membersAfter < membersBefore) {
+    hitsThisFrame_ = static_cast<std::int32_t>(membersBefore - membersAfter);
+  }
   yawInput_ = 0.0f;
   pitchInput_ = 0.0f;
   checkGameEvents();
@@ -160,4 +170,15 @@ void GameSession::saveProgress() {
 void GameSession::clearSoundRequests() {
   soundRequest_ = noSound;
   gunSoundRequest_ = false;
+}
+
+std::size_t GameSession::flockMemberCount() const {
+  const RWOrdered& flocks = scene().worker().flocks();
+  std::size_t members = 0;
+  for (std::size_t i = 0; i < flocks.entryCount(); ++i) {
+    if (const auto* flock = static_cast<const FmFlock*>(flocks.elementAt(i))) {
+      members += flock->childCount();
+    }
+  }
+  return members;
 }

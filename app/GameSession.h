@@ -55,6 +55,12 @@ public:
   bool multiLevel() const { return multiLevel_; }
   const RWCString& levelFileName() const { return levelFileName_; }
 
+  // The pitch and yaw rates (degrees per second) that the last frame steered with.
+  float lastPitchRate() const { return lastPitchRate_; }
+  float lastYawRate() const { return lastYawRate_; }
+  // Flock members that the last frame's rockets hit; 0 when the frame did not run.
+  std::int32_t hitsThisFrame() const { return hitsThisFrame_; }
+
   std::int32_t soundRequest() const { return soundRequest_; }
   bool gunSoundRequest() const { return gunSoundRequest_; }
   // The main loop has served the frame's sound requests.
@@ -73,6 +79,7 @@ private:
   void fireIfReady();
   void checkGameEvents();
   void setFreeFlight();
+  std::size_t flockMemberCount() const;
 
   InputState input_;
   std::int32_t currentLevel_ = 0;
@@ -81,6 +88,7 @@ private:
   float now_ = 0.0f;
   std::int32_t mode_ = 0;
   std::int32_t soundRequest_ = noSound;
+  std::int32_t hitsThisFrame_ = 0;
   bool firstInputSeen_ = false;
   bool gunSoundRequest_ = false;
   bool fireRequest_ = false;
@@ -92,6 +100,8 @@ private:
   RWCString levelFileName_;
   float yawInput_ = 0.0f;
   float pitchInput_ = 0.0f;
+  float lastPitchRate_ = 0.0f;
+  float lastYawRate_ = 0.0f;
   float lookPitch_ = 0.0f;
   float lookYaw_ = 0.0f;
 };

@@ -67,6 +67,10 @@ void GameWindowHost::postQuit(int exitCode) {
   window_.postQuit(exitCode);
 }
 
+bool GameWindowHost::rumbleGamepad() {
+  return window_.gamepads().rumble();
+}
+
 void GameWindowHost::setJoystickThreshold(int units) {
   window_.joystick().setThreshold(units);
 }

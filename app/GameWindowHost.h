@@ -25,6 +25,7 @@ public:
   void destroy() override;
   void postClose() override;
   void postQuit(int exitCode) override;
+  bool rumbleGamepad() override;
   void setJoystickThreshold(int units) override;
   bool captureJoystick() override;
   void releaseJoystick() override;

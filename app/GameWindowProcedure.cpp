@@ -84,6 +84,12 @@ std::int64_t GameWindowProcedure::handle(const WindowMessage& message) {
       return 1;
     case wm::waveDone:
       return 1;
+    case wm::gamepadAttached:
+      game_.input().useGamepad();
+      return 0;
+    case wm::gamepadDetached:
+      game_.input().leaveGamepad();
+      return 0;
     default:
       return defaultResult;
   }
@@ -285,4 +291,5 @@ void GameWindowProcedure::serveSoundRequests() {
       if (game_.gunSoundRequest()) sound_.play(gunKey, 0, 0);
       break;
   }
+  if (game_.hitsThisFrame() > 0) host_.rumbleGamepad();
 }

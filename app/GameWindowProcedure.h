@@ -43,7 +43,8 @@ public:
 
   std::int64_t handle(const WindowMessage& message);
 
-  // The main loop's part after each frame: plays the sounds that the frame asked for.
+  // The main loop's part after each frame: plays the sounds that the frame asked for and
+  // rumbles the gamepad when the frame's rockets hit.
   void serveSoundRequests();
 
   bool displayModeSet() const { return displayModeSet_; }

@@ -62,12 +62,35 @@ void InputState::steerTowardsCursor(ScreenPoint position) {
 }
 
 void InputState::pollKeyboard(const InputDevices& devices) {
-  if (inputMode != keyboardMode) return;
+  if (inputMode != keyboardMode && inputMode != gamepadMode) return;
   left = devices.keyDown(VirtualKey::left);
   right = devices.keyDown(VirtualKey::right);
   down = devices.keyDown(VirtualKey::down);
   up = devices.keyDown(VirtualKey::up);
   fire = devices.keyDown(VirtualKey::space);
+  if (inputMode != gamepadMode) return;
+  if (const auto pad = devices.gamepadState()) pollGamepad(*pad);
+}
+
+void InputState::pollGamepad(const GamepadState& pad) {
+  left = left || pad.dpadLeft || pad.leftX <= -joystickDeadZone;
+  right = right || pad.dpadRight || pad.leftX >= joystickDeadZone;
+  up = up || pad.dpadUp || pad.leftY <= -joystickDeadZone;
+  down = down || pad.dpadDown || pad.leftY >= joystickDeadZone;
+  fire = fire || pad.a || pad.rightTrigger >= joystickDeadZone;
+}
+
+void InputState::useGamepad() {
+  if (inputMode == gamepadMode) return;
+  modeBeforeGamepad_ = inputMode;
+  inputMode = gamepadMode;
+}
+
+void InputState::leaveGamepad() {
+  if (inputMode != gamepadMode) return;
+  inputMode = modeBeforeGamepad_;
+  // The pad's buttons no longer hold fire.
+  fire = false;
 }
 
 void InputState::mouseMove(int x, int y) {

@@ -6,10 +6,16 @@
 #include "ScreenGeometry.h"
 
 // The device that steers; one is in use at a time.
-enum InputMode : std::int32_t { keyboardMode = 0, joystickMode = 1, mouseMode = 2 };
+// A gamepad in use steers together with the keyboard.
+enum InputMode : std::int32_t {
+  keyboardMode = 0,
+  joystickMode = 1,
+  mouseMode = 2,
+  gamepadMode = 3
+};
 
-// Turns the keyboard, the mouse or a joystick into the five action flags that the game reads
-// once per frame. The system cursor and keyboard are reached through the InputDevices given
+// Turns the keyboard, the mouse, a joystick or a gamepad into the five action flags that the game
+// reads once per frame. The system cursor and keyboard are reached through the InputDevices given
 // to the operations that need them. Positions are screen coordinates, like the window
 // rectangle.
 class InputState {
@@ -34,8 +40,15 @@ public:
   // Follows the cursor into and out of the window; in mouse mode a cursor outside
   // centreBox steers towards its side.
   void updateCursor(InputDevices& devices);
-  // In keyboard mode each flag becomes the state of its key.
+  // In keyboard mode each flag becomes the state of its key; in gamepad mode a flag is set
+  // while its key or the gamepad asks for it: the left stick beyond the joystick's dead
+  // zone or the d-pad for the directions, A or the right trigger beyond the dead zone to
+  // fire.
   void pollKeyboard(const InputDevices& devices);
+  // A gamepad came into use: it steers until useGamepad is undone by leaveGamepad, which
+  // brings back the device that steered before.
+  void useGamepad();
+  void leaveGamepad();
 
   void recordMousePosition(ScreenPoint position) { lastMouse_ = position; }
   void mouseMove(int x, int y);
@@ -58,6 +71,9 @@ public:
 private:
   void steerTowardsCursor(ScreenPoint position);
 
+  void pollGamepad(const GamepadState& pad);
+
+  std::int32_t modeBeforeGamepad_ = keyboardMode;
   Cursor savedCursor_ = Cursor::normal;
   ScreenRect windowRect_;
   ScreenRect centreBox_;

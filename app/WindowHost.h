@@ -42,6 +42,9 @@ public:
   virtual void postClose() = 0;
   virtual void postQuit(int exitCode) = 0;
 
+  // A short rumble of the gamepad in use; false without one or when it can't rumble.
+  virtual bool rumbleGamepad() = 0;
+
   // Joystick 1: the movement threshold and the capture for this window.
   virtual void setJoystickThreshold(int units) = 0;
   virtual bool captureJoystick() = 0;

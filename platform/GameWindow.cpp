@@ -36,6 +36,7 @@ SDL_DisplayMode displayModeOf(const DisplayMode& mode) {
 
 GameWindow::GameWindow() {
   translator_.setJoystick(&joystick_);
+  translator_.setGamepads(&gamepads_);
 }
 
 GameWindow::~GameWindow() {
@@ -54,7 +55,9 @@ bool GameWindow::create(const char* title, int x, int y, int width, int height, 
   popup_ = popup;
   translator_ = WindowEventTranslator();
   translator_.setJoystick(&joystick_);
+  translator_.setGamepads(&gamepads_);
   translator_.setWindowId(SDL_GetWindowID(window_));
+  gamepadProblem_ = gamepads_.open();
   screenSaverWasEnabled_ = SDL_IsScreenSaverEnabled();
   SDL_DisableScreenSaver();
   if (popup && requestedDisplayMode()) applyFullScreenMode();
@@ -225,6 +228,7 @@ void GameWindow::translateEvent(const SDL_Event& event) {
 void GameWindow::release() {
   if (!window_) return;
   if (GlDriver::currentDeviceContext() == window_) GlDriver::makeCurrent(nullptr, nullptr);
+  gamepads_.close();
   SDL_DestroyWindow(window_);
   window_ = nullptr;
   translator_.setWindowId(0);

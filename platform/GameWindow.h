@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
+#include "Gamepads.h"
 #include "GlDriver.h"
 #include "Joystick.h"
 #include "ScreenGeometry.h"
@@ -67,6 +69,12 @@ public:
 
   // Joystick 1, whose reports come as joystick messages while it is captured.
   Joystick& joystick() { return joystick_; }
+  // The gamepads, open while the window exists; plugging them in and out comes as gamepad
+  // messages.
+  Gamepads& gamepads() { return gamepads_; }
+  const Gamepads& gamepads() const { return gamepads_; }
+  // Why the last window's gamepads lack the player's own mappings; empty when they don't.
+  const std::string& gamepadProblem() const { return gamepadProblem_; }
 
   // Fetches the window's pending events; true when a message waits.
   bool peekMessage();
@@ -95,6 +103,8 @@ private:
   bool popup_ = false;
   bool screenSaverWasEnabled_ = false;
   Joystick joystick_;
+  Gamepads gamepads_;
+  std::string gamepadProblem_;
   WindowEventTranslator translator_;
   WindowMessageQueue queue_;
 };

@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "Gamepads.h"
 #include "ScreenGeometry.h"
 
 // The cursor that is shown on the screen; none while it is hidden.
@@ -16,7 +17,7 @@ constexpr int right = 0x27;
 constexpr int down = 0x28;
 }  // namespace VirtualKey
 
-// The system's cursor and keyboard as the player's input reads them.
+// The system's cursor, keyboard and gamepad as the player's input reads them.
 class InputDevices {
 public:
   virtual ~InputDevices() = default;
@@ -30,4 +31,6 @@ public:
   virtual void showCursor(Cursor cursor) = 0;
   // Whether the key of the virtual-key code is held down at this moment.
   virtual bool keyDown(int virtualKey) const = 0;
+  // The gamepad in use at this moment; nothing without one.
+  virtual std::optional<GamepadState> gamepadState() const = 0;
 };

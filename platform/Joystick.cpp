@@ -13,7 +13,10 @@ Joystick::~Joystick() {
 bool Joystick::capture() {
   if (captured()) return true;
   if (SDL_InitSubSystem(SDL_INIT_JOYSTICK) != 0) return false;
-  SDL_Joystick* device = SDL_NumJoysticks() > 0 ? SDL_JoystickOpen(0) : nullptr;
+  // Gamepads that SDL has a mapping for are the game controller API's, not joystick 1.
+  int plain = 0;
+  while (plain < SDL_NumJoysticks() && SDL_IsGameController(plain)) ++plain;
+  SDL_Joystick* device = plain < SDL_NumJoysticks() ? SDL_JoystickOpen(plain) : nullptr;
   if (!device) {
     SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
     return false;

@@ -7,8 +7,8 @@
 
 union SDL_Event;
 
-// Joystick 1 (SDL's first joystick) captured for the game window: its axis and button
-// events become change-only reports.
+// Joystick 1 (SDL's first joystick that is no gamepad) captured for the game window: its axis and
+// button events become change-only reports.
 class Joystick {
 public:
   static constexpr int defaultThreshold = 999;
@@ -22,7 +22,8 @@ public:
   void setThreshold(int units) { reporter_.setThreshold(units); }
   int threshold() const { return reporter_.threshold(); }
 
-  // Opens joystick 1; false when no joystick is present or it can't be opened.
+  // Opens joystick 1, the first joystick that is not a gamepad with a mapping; false when
+  // there is none or it can't be opened.
   bool capture();
   void release();
   bool captured() const { return instanceId_ >= 0; }

@@ -57,3 +57,7 @@ bool SdlInputDevices::keyDown(int virtualKey) const {
   const Uint8* keys = SDL_GetKeyboardState(&keyCount);
   return keys && scancode < keyCount && keys[scancode] != 0;
 }
+
+std::optional<GamepadState> SdlInputDevices::gamepadState() const {
+  return gamepads_ ? gamepads_->state() : std::nullopt;
+}

@@ -11,4 +11,11 @@ public:
   Cursor hideCursor() override;
   void showCursor(Cursor cursor) override;
   bool keyDown(int virtualKey) const override;
+  std::optional<GamepadState> gamepadState() const override;
+
+  // The gamepads whose pad in use is read; none when null.
+  void setGamepads(const Gamepads* gamepads) { gamepads_ = gamepads; }
+
+private:
+  const Gamepads* gamepads_ = nullptr;
 };

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "AudioMixer.h"
+#include "Gamepads.h"
 #include "InputDevices.h"
 #include "Joystick.h"
 
@@ -91,6 +92,11 @@ std::vector<WindowMessage> WindowEventTranslator::translate(const SDL_Event& eve
     case SDL_JOYBUTTONUP:
       translateJoystickEvent(event, messages);
       break;
+    case SDL_CONTROLLERDEVICEADDED:
+    case SDL_CONTROLLERDEVICEREMOVED:
+    case SDL_CONTROLLERBUTTONDOWN:
+      translateGamepadEvent(event, messages);
+      break;
     case waveDoneEventType:
       if (!isOwnWindow(event.user.windowID)) break;
       messages.push_back(
@@ -149,6 +155,24 @@ void WindowEventTranslator::translateJoystickEvent(const SDL_Event& event,
     messages.push_back(
         {button->pressed ? WindowMessages::joystick1ButtonDown : WindowMessages::joystick1ButtonUp,
          button->buttons, 0});
+  }
+}
+
+void WindowEventTranslator::translateGamepadEvent(const SDL_Event& event,
+                                                  std::vector<WindowMessage>& messages) {
+  if (!gamepads_) return;
+  if (gamepads_->commandOf(event) == Gamepads::Command::leave) {
+    messages.push_back({WindowMessages::keyDown, VirtualKeys::escape, 0});
+  }
+  switch (gamepads_->handleEvent(event)) {
+    case Gamepads::Change::attached:
+      messages.push_back({WindowMessages::gamepadAttached, 0, 0});
+      break;
+    case Gamepads::Change::detached:
+      messages.push_back({WindowMessages::gamepadDetached, 0, 0});
+      break;
+    case Gamepads::Change::none:
+      break;
   }
 }
 

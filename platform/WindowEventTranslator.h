@@ -6,6 +6,7 @@
 #include "ScreenGeometry.h"
 #include "WindowMessage.h"
 
+class Gamepads;
 class Joystick;
 union SDL_Event;
 
@@ -21,6 +22,9 @@ public:
   void setClientOrigin(ScreenPoint origin) { clientOrigin_ = origin; }
   // The joystick whose events become joystick messages; none when null.
   void setJoystick(Joystick* joystick) { joystick_ = joystick; }
+  // The gamepads whose plugging in and out become gamepad messages, and whose Start and
+  // Back buttons become the Escape key; none when null.
+  void setGamepads(Gamepads* gamepads) { gamepads_ = gamepads; }
 
   // The messages the event gives, in the order the window procedure receives them.
   std::vector<WindowMessage> translate(const SDL_Event& event);
@@ -28,6 +32,7 @@ public:
 private:
   void translateWindowEvent(const SDL_Event& event, std::vector<WindowMessage>& messages);
   void translateJoystickEvent(const SDL_Event& event, std::vector<WindowMessage>& messages);
+  void translateGamepadEvent(const SDL_Event& event, std::vector<WindowMessage>& messages);
   void activate(bool active, std::vector<WindowMessage>& messages);
   std::int64_t screenPosition(int clientX, int clientY) const;
   bool isOwnWindow(std::uint32_t windowId) const { return windowId_ != 0 && windowId == windowId_; }
@@ -35,6 +40,7 @@ private:
   std::uint32_t windowId_ = 0;
   ScreenPoint clientOrigin_;
   Joystick* joystick_ = nullptr;
+  Gamepads* gamepads_ = nullptr;
   bool active_ = false;
   bool focused_ = false;
   bool lastWasWindowClose_ = false;

@@ -35,6 +35,9 @@ constexpr std::uint32_t joystick1ZMove = 0x03A2;
 constexpr std::uint32_t joystick1ButtonDown = 0x03B5;  // wParam: the button parameter
 constexpr std::uint32_t joystick1ButtonUp = 0x03B7;
 constexpr std::uint32_t waveDone = 0x03BD;  // wParam: the channel that finished
+// The game's own messages: a gamepad came into use; the last gamepad went.
+constexpr std::uint32_t gamepadAttached = 0x0401;
+constexpr std::uint32_t gamepadDetached = 0x0402;
 }  // namespace WindowMessages
 
 // System commands (the wParam of systemCommand with its low four bits cleared).

@@ -11,6 +11,7 @@ public:
   std::optional<ScreenPoint> cursor;
   Cursor shown = Cursor::normal;
   std::set<int> keysDown;
+  std::optional<GamepadState> gamepad;
   int hideCount = 0;
 
   std::optional<ScreenPoint> cursorPosition() const override { return cursor; }
@@ -26,4 +27,5 @@ public:
   }
   void showCursor(Cursor cursor) override { shown = cursor; }
   bool keyDown(int virtualKey) const override { return keysDown.count(virtualKey) != 0; }
+  std::optional<GamepadState> gamepadState() const override { return gamepad; }
 };

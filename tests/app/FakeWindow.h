@@ -52,6 +52,10 @@ public:
     calls.push_back("threshold " + std::to_string(units));
   }
   bool captureJoystick() override { return joystickPresent; }
+  bool rumbleGamepad() override {
+    calls.push_back("rumble");
+    return true;
+  }
   void releaseJoystick() override { calls.push_back("releaseJoystick"); }
 };
 

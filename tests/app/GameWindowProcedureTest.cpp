@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <filesystem>
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
+#include "DemoWriter.h"
 #include "FakeInputDevices.h"
 #include "FakeWindow.h"
 #include "GameSession.h"
@@ -292,6 +296,23 @@ TEST_F(GameWindowProcedureTest, EscapeWritesTheFullScreenChoiceOnlyWhenThePlayer
   EXPECT_EQ(displaySettings.fullScreen, 0);
 }
 
+TEST_F(GameWindowProcedureTest, APadPluggedInSteersAndTheLastOneGoneHandsBack) {
+  game.values().joyStick = 2;
+  createWindow();
+  ASSERT_EQ(game.input().inputMode, mouseMode);
+  EXPECT_EQ(send(WindowMessages::gamepadAttached), 0);
+  EXPECT_EQ(game.input().inputMode, gamepadMode);
+  EXPECT_EQ(send(WindowMessages::gamepadDetached), 0);
+  EXPECT_EQ(game.input().inputMode, mouseMode);
+}
+
+TEST_F(GameWindowProcedureTest, NoRumbleWithoutAHit) {
+  createWindow();
+  host.calls.clear();
+  procedure.serveSoundRequests();
+  EXPECT_TRUE(host.calls.empty());
+}
+
 // The procedure of a window that OpenGL draws into.
 class DrawingWindowProcedureTest : public GameWindowProcedureTest {
 protected:
@@ -343,6 +364,31 @@ TEST_F(DrawingWindowProcedureTest, TheViewportTakesTheDrawableSizeNotTheWindowSi
   createWindow();
   EXPECT_EQ(game.width(), 2 * 800);
   EXPECT_EQ(game.height(), 2 * 600);
+}
+
+TEST_F(DrawingWindowProcedureTest, AHitRumblesThePad) {
+  const auto folder = std::filesystem::temp_directory_path() /
+                      ("zirrow-rumble-" + std::to_string(std::random_device{}()));
+  ASSERT_EQ(DemoWriter::write(folder.string()), "");
+  ASSERT_EQ(game.loadLevel(RWCString((folder / DemoWriter::sceneFileName).c_str())), 1);
+  createWindow();
+  ASSERT_TRUE(game.started());
+  devices.keysDown = {VirtualKey::space};
+  int hitFrames = 0;
+  int rumbles = 0;
+  for (int frame = 0; frame < 600 && hitFrames < 2; ++frame) {
+    clock.advanceMilliseconds(20);
+    host.calls.clear();
+    game.tick(devices);
+    procedure.serveSoundRequests();
+    game.clearSoundRequests();
+    if (game.hitsThisFrame() > 0) ++hitFrames;
+    rumbles += static_cast<int>(std::count(host.calls.begin(), host.calls.end(), "rumble"));
+  }
+  EXPECT_GE(hitFrames, 1) << "the demo's flock flies in the line of fire";
+  EXPECT_EQ(rumbles, hitFrames);
+  std::error_code ignored;
+  std::filesystem::remove_all(folder, ignored);
 }
 
 TEST_F(DrawingWindowProcedureTest, TheVsyncSettingChoosesTheSwapInterval) {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "FakeInputDevices.h"
 #include "InputState.h"
 
@@ -218,3 +220,78 @@ TEST_F(InputStateTest, UnreadableCursorChangesNothing) {
 }
 
 }  // namespace
+
+TEST_F(InputStateTest, APadInUseSteersBeyondTheJoysticksDeadZoneAndFiresWithAOrTheTrigger) {
+  startIn(keyboardMode);
+  input.useGamepad();
+  EXPECT_EQ(input.inputMode, gamepadMode);
+  struct Case {
+    GamepadState pad;
+    bool left, right, up, down, fire;
+  };
+  GamepadState centre;
+  GamepadState small;
+  small.leftX = -(InputState::joystickDeadZone - 1);
+  small.leftY = InputState::joystickDeadZone - 1;
+  small.rightTrigger = InputState::joystickDeadZone - 1;
+  GamepadState pushed;
+  pushed.leftX = -InputState::joystickDeadZone;
+  pushed.leftY = InputState::joystickDeadZone;
+  pushed.rightTrigger = InputState::joystickDeadZone;
+  GamepadState upRight;
+  upRight.leftX = 32767;
+  upRight.leftY = -32768;
+  GamepadState dpad;
+  dpad.dpadLeft = dpad.dpadDown = true;
+  dpad.a = true;
+  for (const Case& c : std::vector<Case>{{centre, false, false, false, false, false},
+                                         {small, false, false, false, false, false},
+                                         {pushed, true, false, false, true, true},
+                                         {upRight, false, true, true, false, false},
+                                         {dpad, true, false, false, true, true}}) {
+    devices.gamepad = c.pad;
+    input.pollKeyboard(devices);
+    EXPECT_EQ(input.left, c.left);
+    EXPECT_EQ(input.right, c.right);
+    EXPECT_EQ(input.up, c.up);
+    EXPECT_EQ(input.down, c.down);
+    EXPECT_EQ(input.fire, c.fire);
+    input.clearDirections();
+  }
+}
+
+TEST_F(InputStateTest, TheKeyboardStillSteersBesideThePad) {
+  startIn(keyboardMode);
+  input.useGamepad();
+  devices.gamepad = GamepadState{};
+  devices.gamepad->leftX = 20000;
+  devices.keysDown = {VirtualKey::left, VirtualKey::space};
+  input.pollKeyboard(devices);
+  EXPECT_TRUE(input.left);
+  EXPECT_TRUE(input.right);
+  EXPECT_TRUE(input.fire);
+}
+
+TEST_F(InputStateTest, LeavingThePadBringsBackTheDeviceThatSteeredBefore) {
+  for (std::int32_t mode : {keyboardMode, mouseMode, joystickMode}) {
+    InputState state;
+    state.inputMode = mode;
+    state.useGamepad();
+    state.useGamepad();  // a second pad changes nothing more
+    devices.gamepad = GamepadState{};
+    devices.gamepad->a = true;
+    state.pollKeyboard(devices);
+    EXPECT_TRUE(state.fire);
+    state.leaveGamepad();
+    EXPECT_EQ(state.inputMode, mode);
+    EXPECT_FALSE(state.fire) << "the pad's button no longer holds fire";
+    state.leaveGamepad();
+    EXPECT_EQ(state.inputMode, mode);
+  }
+  // Back on the keyboard the pad, were it still there, does not steer.
+  startIn(keyboardMode);
+  devices.gamepad->leftX = -30000;
+  input.pollKeyboard(devices);
+  EXPECT_FALSE(input.left);
+  EXPECT_FALSE(input.fire);
+}

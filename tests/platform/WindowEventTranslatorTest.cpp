@@ -5,8 +5,10 @@
 #include <vector>
 
 #include "AudioMixer.h"
+#include "Gamepads.h"
 #include "InputDevices.h"
 #include "Joystick.h"
+#include "VirtualGamepad.h"
 #include "WindowEventTranslator.h"
 
 namespace {
@@ -270,7 +272,7 @@ class WindowEventTranslatorJoystickTest : public WindowEventTranslatorTest {
 protected:
   void SetUp() override {
     ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_JOYSTICK), 0) << SDL_GetError();
-    device_ = SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_GAMECONTROLLER, 2, 4, 0);
+    device_ = SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_UNKNOWN, 2, 4, 0);
     ASSERT_GE(device_, 0) << SDL_GetError();
     ASSERT_EQ(SDL_NumJoysticks(), 1) << "a joystick is attached to this machine";
     ASSERT_TRUE(joystick_.capture());
@@ -326,6 +328,46 @@ TEST_F(WindowEventTranslatorJoystickTest, OtherJoysticksAndNoJoystickGiveNothing
 
   translator_.setJoystick(nullptr);
   EXPECT_TRUE(translate(button(0, true)).empty());
+}
+
+TEST_F(WindowEventTranslatorTest, GamepadsPluggedInAndOutAndTheirStartAndBackBecomeMessages) {
+  Gamepads pads;
+  ASSERT_EQ(pads.open(), "");
+  translator_.setGamepads(&pads);
+  const auto drain = [this] {
+    std::vector<WindowMessage> messages;
+    SDL_Event event;
+    while (SDL_PollEvent(&event)) {
+      for (const WindowMessage& message : translate(event)) messages.push_back(message);
+    }
+    return messages;
+  };
+  VirtualGamepad first;
+  ASSERT_TRUE(first.pluggedIn()) << first.error();
+  EXPECT_EQ(valuesOf(drain()), std::vector<std::uint32_t>{msg::gamepadAttached});
+  VirtualGamepad second;
+  EXPECT_EQ(valuesOf(drain()), std::vector<std::uint32_t>{msg::gamepadAttached});
+
+  second.setButton(VirtualGamepad::Button::start, true);
+  auto messages = drain();
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0].message, msg::keyDown);
+  EXPECT_EQ(messages[0].wParam, VirtualKeys::escape);
+  first.setButton(VirtualGamepad::Button::back, true);
+  EXPECT_TRUE(drain().empty()) << "only the pad in use leaves";
+
+  second.unplug();
+  EXPECT_TRUE(drain().empty());
+  first.setButton(VirtualGamepad::Button::back, false);
+  drain();
+  first.setButton(VirtualGamepad::Button::back, true);
+  EXPECT_EQ(valuesOf(drain()), std::vector<std::uint32_t>{msg::keyDown});
+  first.unplug();
+  EXPECT_EQ(valuesOf(drain()), std::vector<std::uint32_t>{msg::gamepadDetached});
+
+  translator_.setGamepads(nullptr);
+  VirtualGamepad unheard;
+  EXPECT_TRUE(drain().empty());
 }
 
 }  // namespace
