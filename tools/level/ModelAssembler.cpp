@@ -112,6 +112,11 @@ private:
       look.material.setAmbient(source.ambient);
       look.material.setTwoSided(source.twoSided ? 1 : 0);
       look.doubleSided = source.twoSided;
+    }
+    // Lighting colours an object by its material alone; vertex colours show unlit.
+    look.lit = mesh.colours.empty();
+    if (mesh.material >= 0 && static_cast<std::size_t>(mesh.material) < model_.materials.size()) {
+      const ModelMaterial& source = model_.materials[static_cast<std::size_t>(mesh.material)];
       if (source.texture >= 0 && !mesh.texCoords.empty()) {
         look.texture = assembled_.textures[static_cast<std::size_t>(source.texture)];
         if (model_.textures[static_cast<std::size_t>(source.texture)].hasAlpha) {

@@ -17,6 +17,7 @@ struct AssembledModel {
 // Every model node becomes a node of the tree with a transform controller holding
 // its translation, rotation and scale, or its keys: a camera or a light where the
 // node holds one, an object where it holds one mesh, a plain node otherwise, whose
-// meshes become objects under it. Objects are lit, visible, drawn with their
-// material and base-colour texture, and morph through their mesh's frames.
+// meshes become objects under it. Objects are visible, drawn with their material
+// and base-colour texture, lit unless their vertices carry colours (which only
+// unlit drawing shows), and morph through their mesh's frames.
 AssembledModel assembleModel(const ImportedModel& model);
