@@ -90,7 +90,8 @@ void levelLoad(benchmark::State& state, const LoadSetup& setup) {
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * expected));
 }
 
-// The game's load: a trial read first, then the read into the engine's scene.
+// The game's load: the engine reads into a scene of its own and replaces its
+// loaded scene with it.
 void engineLoad(benchmark::State& state, const LoadSetup& setup) {
   const SteppedClock clock;
   for (auto _ : state) {
@@ -182,8 +183,8 @@ int main(int argc, char** argv) {
   program.timeRatio("level load / plain read into touched memory", "level_load", "plain_read_warm",
                     2.0);
   program.plainRatio("level load / plain read into a new buffer", "level_load", "plain_read");
-  program.plainRatio("game load (trial + real read) / plain read into touched memory",
-                     "engine_load", "plain_read_warm");
+  program.timeRatio("game load / plain read into touched memory", "engine_load", "plain_read_warm",
+                    2.5);
   program.plainRatio("2M-element list + 200k-element set / plain read", "collections_load",
                      "collections_read_warm");
   return program.finish(std::cout);

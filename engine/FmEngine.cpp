@@ -18,7 +18,8 @@ FmEngine::FmEngine(const FmClock& clock, const FmClock& frameClock)
       frequency_(clock.frequency()),
       frameClock_(frameClock),
       frameFrequency_(&frameClock == &clock ? frequency_ : frameClock.frequency()),
-      startCount_(clock.counter()) {
+      startCount_(clock.counter()),
+      scene_(std::make_unique<FmScene>()) {
   instance_ = this;
 }
 
@@ -30,15 +31,20 @@ namespace {
 
 // The top-level record must be a scene: any other record would be read into the
 // scene as if it were one. A file that ends before its magic number and class
-// identifier is left to the reader, which reports it.
-void requireScene(RWBinaryFile& file) {
+// identifier is left to the reader, which reports it. False when the scene record
+// has a version that reading leaves the scene unchanged by.
+bool requireScene(RWBinaryFile& file) {
   std::uint32_t magic = 0;
   std::uint16_t classId = 0;
-  if (file.read(magic) && magic == fileMagic && file.read(classId) && classId != FmScene::id) {
+  std::uint32_t version = 0;
+  const bool framed = file.read(magic) && magic == fileMagic && file.read(classId);
+  if (framed && classId != FmScene::id) {
     rwRaise<RWExternalErr>(RWMessages::unexpectedId, static_cast<unsigned short>(classId),
                            static_cast<unsigned short>(FmScene::id));
   }
+  const bool unread = framed && file.read(version) && !FmScene::readsVersion(version);
   file.seekTo(0);
+  return !unread;
 }
 
 constexpr MessageRecord missingLevel{
@@ -63,10 +69,12 @@ void requireWholeScene(RWBinaryFile& file, FmScene& scene) {
   rwRaise<RWExternalErr>(missingLevel, static_cast<int>(scene.level()), levels);
 }
 
-void readScene(const char* name, FmScene& scene) {
+// Reads the file into the scene; false when the file's scene record is of a version
+// that leaves a scene as it was.
+bool readScene(const char* name, FmScene& scene) {
   RWBinaryFile file(name, "rb");
   if (!file.isValid()) rwRaise<RWExternalErr>(RWMessages::openError, name);
-  requireScene(file);
+  if (!requireScene(file)) return false;
   RWReadLog log;
   try {
     const RWCollectable* read = readObject(file, &scene);
@@ -76,19 +84,18 @@ void readScene(const char* name, FmScene& scene) {
     log.destroyCreated();
     throw;
   }
+  return true;
 }
 
 }  // namespace
 
 bool FmEngine::loadScene(const char* name) {
   sceneFileName_ = name;
-  {
-    // A trial read first, so that a file that fails leaves the loaded scene as it was.
-    FmScene trial;
-    trial.setLevel(scene_.level());
-    readScene(name, trial);
-  }
-  readScene(name, scene_);
+  // Read into a scene of its own, which replaces the loaded one only once read
+  // whole: a file that fails leaves the loaded scene as it was.
+  auto loaded = std::make_unique<FmScene>();
+  loaded->keepUnreadSettingsOf(*scene_);
+  if (readScene(name, *loaded)) scene_ = std::move(loaded);
   return true;
 }
 
@@ -96,7 +103,7 @@ void FmEngine::start(int width, int height) {
   viewportWidth_ = width;
   viewportHeight_ = height;
   setupRendering();
-  FmWorker& worker = scene_.worker();
+  FmWorker& worker = scene_->worker();
   worker.computeBounds();
   buildDrawingResources();
   worker.prepareFlocks(0.0f);
@@ -107,7 +114,7 @@ void FmEngine::start(int width, int height) {
 
 void FmEngine::frame(float speed, float pitch, float yaw, float roll, float lookPitch,
                      float lookYaw) {
-  FmWorker& worker = scene_.worker();
+  FmWorker& worker = scene_->worker();
   const std::uint64_t updateStart = frameClock_.counter();
   worker.steer(FmPoint{pitch, yaw, roll}, speed, currentTime_);
   if (auto* look = dynamic_cast<FmFlightController*>(worker.currentCameraController())) {
@@ -131,7 +138,7 @@ void FmEngine::beginTime() {
   resetStart();
   // A duration of a second or more loops. Compared rather than truncated, so that a
   // negative or out-of-range duration read from a file neither loops nor overflows.
-  loops_ = scene_.duration() >= 1.0f;
+  loops_ = scene_->duration() >= 1.0f;
   currentTime_ = 0.0f;
 }
 
@@ -142,7 +149,7 @@ float FmEngine::currentTime() {
   } else {
     currentTime_ = static_cast<float>((held() ? holdStart_ : elapsedSeconds()) - pausedTime_);
   }
-  if (loops_ && scene_.duration() <= currentTime_) {
+  if (loops_ && scene_->duration() <= currentTime_) {
     currentTime_ = 0.0f;
     resetStart();
   }
@@ -162,30 +169,30 @@ void FmEngine::accountPause() {
 }
 
 void FmEngine::previousCamera() {
-  const std::size_t count = scene_.worker().cameras().entryCount();
+  const std::size_t count = scene_->worker().cameras().entryCount();
   if (count == 0) return;
   const std::size_t index = currentCameraIndex();
   selectCamera(index == RW_NPOS ? count - 1 : (index + count - 1) % count);
 }
 
 void FmEngine::nextCamera() {
-  const std::size_t count = scene_.worker().cameras().entryCount();
+  const std::size_t count = scene_->worker().cameras().entryCount();
   if (count == 0) return;
   const std::size_t index = currentCameraIndex();
   selectCamera(index == RW_NPOS ? 0 : (index + 1) % count);
 }
 
 void FmEngine::startTimerBar(float duration) {
-  auto* bar = dynamic_cast<FmTimerBarController*>(scene_.worker().timerBar());
+  auto* bar = dynamic_cast<FmTimerBarController*>(scene_->worker().timerBar());
   if (!bar) return;
   bar->setLimit(duration);
   bar->start(currentTime_);
 }
 
 void FmEngine::setFog(int index) {
-  if (index == scene_.fogIndex()) return;
-  scene_.selectFog(index);
-  if (scene_.fogIndex() == index) fogChanged();
+  if (index == scene_->fogIndex()) return;
+  scene_->selectFog(index);
+  if (scene_->fogIndex() == index) fogChanged();
 }
 
 float FmEngine::frameSeconds(std::uint64_t since) const {
@@ -212,13 +219,13 @@ void FmEngine::resetStart() {
 }
 
 void FmEngine::selectCamera(std::size_t index) {
-  FmWorker& worker = scene_.worker();
+  FmWorker& worker = scene_->worker();
   worker.setCamera(dynamic_cast<FmCamera*>(worker.cameras().elementAt(index)));
   cameraChanged();
 }
 
 std::size_t FmEngine::currentCameraIndex() const {
-  const FmWorker& worker = scene_.worker();
+  const FmWorker& worker = scene_->worker();
   const RWOrdered& cameras = worker.cameras();
   if (!worker.camera()) return RW_NPOS;
   for (std::size_t i = 0; i < cameras.entryCount(); ++i) {

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 
 #include "FmClock.h"
 #include "FmFrameStatistics.h"
@@ -67,8 +68,8 @@ public:
   int viewportWidth() const { return viewportWidth_; }
   int viewportHeight() const { return viewportHeight_; }
 
-  FmScene& scene() { return scene_; }
-  const FmScene& scene() const { return scene_; }
+  FmScene& scene() { return *scene_; }
+  const FmScene& scene() const { return *scene_; }
   const RWCString& sceneFileName() const { return sceneFileName_; }
   bool paused() const { return paused_; }
   bool loops() const { return loops_; }
@@ -114,7 +115,7 @@ private:
   std::uint64_t startCount_ = 0;
   FmFrameStatistics statistics_;
   RWCString sceneFileName_;
-  FmScene scene_;
+  std::unique_ptr<FmScene> scene_;
   float currentTime_ = 0.0f;
   double pausedTime_ = 0.0;  // seconds kept out of the game time since time zero
   double holdStart_ = 0.0;   // seconds since time zero at which the current hold began

@@ -145,7 +145,7 @@ int FmScene::formatVersion() const {
 
 void FmScene::restoreFields(RWBinaryFile& file) {
   std::uint32_t version = 0;
-  if (!file.read(version) || version > storedVersion) return;
+  if (!file.read(version) || !readsVersion(version)) return;
   clear();
   delete auxiliaryNode_;
   auxiliaryNode_ = nullptr;
@@ -304,6 +304,14 @@ void FmScene::clear() {
   fogIndex_ = -1;
   duration_ = 0.0f;
   levelCount_ = 1;
+}
+
+void FmScene::keepUnreadSettingsOf(const FmScene& other) {
+  level_ = other.level_;
+  fogColour_ = other.fogColour_;
+  fogStart_ = other.fogStart_;
+  fogEnd_ = other.fogEnd_;
+  fogMode_ = other.fogMode_;
 }
 
 void FmScene::selectFog(int index) {

@@ -51,6 +51,12 @@ public:
 
   // Leaves the auxiliary node and `level` as they are.
   void clear();
+  // Takes from the other scene what reading a record into a scene leaves as it was:
+  // the level to read and the parameters of the fog selected last.
+  void keepUnreadSettingsOf(const FmScene& other);
+  // Whether a scene record of the version is read; any other leaves the scene as
+  // it was.
+  static bool readsVersion(std::uint32_t version) { return version <= storedVersion; }
   // -1 selects no fog and keeps the fog parameters; other indices outside the list
   // change nothing.
   void selectFog(int index);

@@ -345,6 +345,45 @@ TEST(EngineLoad, PersistenceErrorsPropagateWithoutLeaks) {
   EXPECT_EQ(engine.sceneFileName(), hostile.c_str());
 }
 
+TEST(EngineLoad, ASceneOfALaterVersionLeavesTheSceneAsItWas) {
+  TempFile later("later");
+  // A scene record of version 104, with bytes after it that no reader knows.
+  later.write({0x88, 0x88, 0x00, 0x00, 0x69, 0x04, 0x68, 0x00, 0x00, 0x00, 0x01, 0x02});
+  FakeClock clock;
+  FmEngine engine(clock);
+  engine.scene().setDuration(4.0f);
+  FmCamera* kept = addCamera(engine.scene().worker(), "kept");
+  EXPECT_TRUE(engine.loadScene(later.c_str()));
+  ASSERT_EQ(engine.scene().worker().cameras().entryCount(), 1u);
+  EXPECT_EQ(engine.scene().worker().cameras().elementAt(0), kept);
+  EXPECT_EQ(engine.scene().duration(), 4.0f);
+  EXPECT_EQ(engine.sceneFileName(), later.c_str());
+}
+
+TEST(EngineLoad, ALoadReplacesTheSceneButKeepsTheLevelToReadAndTheFogParameters) {
+  TempFile path("foggy");
+  {
+    FmScene scene;
+    auto* fog = new FmFog;
+    fog->setColour({0.5f, 0.25f, 0.125f});
+    fog->setFogMode(2);
+    ASSERT_TRUE(scene.addFog(fog));
+    addCamera(scene.worker(), "eye");
+    writeScene(path, scene);
+  }
+  FakeClock clock;
+  FmEngine engine(clock);
+  ASSERT_TRUE(engine.loadScene(path.c_str()));
+  engine.scene().selectFog(0);
+  engine.scene().setLevel(2);
+  ASSERT_TRUE(engine.loadScene(path.c_str()));
+  EXPECT_EQ(engine.scene().fogIndex(), -1);
+  EXPECT_EQ(engine.scene().fogColour(), (FmPoint{0.5f, 0.25f, 0.125f}));
+  EXPECT_EQ(engine.scene().fogMode(), 2);
+  EXPECT_EQ(engine.scene().level(), 2);
+  EXPECT_EQ(engine.scene().worker().cameras().entryCount(), 1u);
+}
+
 }  // namespace
 
 // ---- starting and running frames --------------------------------------------------
