@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <utility>
 
@@ -86,6 +88,76 @@ void averageSpan(const std::uint8_t* top, const std::uint8_t* bottom, SourceSpan
     if (twoColumns) sum += topLast[channel];
     if (twoRows) sum += bottomFirst[channel] + (twoColumns ? bottomLast[channel] : 0);
     out[channel] = static_cast<std::uint8_t>(sum >> countShift);
+  }
+}
+
+// A stretch of output columns whose source columns run two by two without a gap:
+// output column first + i averages source columns source + 2i and the next one.
+// A stretch of length 0 is a single column of its own.
+struct ColumnRun {
+  std::size_t first;
+  std::size_t length;
+};
+
+std::vector<ColumnRun> columnRuns(const std::vector<SourceSpan>& columns) {
+  std::vector<ColumnRun> runs;
+  const bool words = std::endian::native == std::endian::little;
+  for (std::size_t k = 0; k < columns.size();) {
+    std::size_t end = k;
+    while (words && end < columns.size() && columns[end].last == columns[end].first + 1 &&
+           columns[end].first == columns[k].first + 2 * static_cast<int>(end - k)) {
+      ++end;
+    }
+    runs.push_back({k, end - k});
+    k = end > k ? end : k + 1;
+  }
+  return runs;
+}
+
+// Averages pixel pairs of one or two rows, channel by channel, four channels at
+// once in the lanes of 64-bit words: each output pixel is the pair of source pixels
+// at its place in `top` (and in `bottom` when two rows are averaged). The sums of
+// at most four bytes fit the 16-bit lanes, and a power-of-two count divides them by
+// a shift, so the results are exactly the plain averages.
+void averagePairs(const std::uint8_t* top, const std::uint8_t* bottom, std::size_t count,
+                  std::uint8_t* out) {
+  constexpr std::uint64_t evenBytes = 0x00FF00FF00FF00FFull;
+  constexpr std::uint64_t lowLanes = 0xFFFFFFFFull;
+  constexpr std::uint64_t laneBytes = 0x00FF00FFull;
+  const int shift = bottom ? 2 : 1;
+  for (std::size_t i = 0; i < count; ++i) {
+    std::uint64_t a = 0;
+    std::uint64_t b = 0;
+    std::memcpy(&a, top + 8 * i, sizeof a);
+    if (bottom) std::memcpy(&b, bottom + 8 * i, sizeof b);
+    // Lanes of r and b of both pixels, and of g and a of both pixels.
+    const std::uint64_t rb = (a & evenBytes) + (b & evenBytes);
+    const std::uint64_t ga = ((a >> 8) & evenBytes) + ((b >> 8) & evenBytes);
+    const std::uint64_t rbSum = ((rb + (rb >> 32)) & lowLanes) >> shift;
+    const std::uint64_t gaSum = ((ga + (ga >> 32)) & lowLanes) >> shift;
+    const auto pixel = static_cast<std::uint32_t>((rbSum & laneBytes) | ((gaSum & laneBytes) << 8));
+    std::memcpy(out + 4 * i, &pixel, sizeof pixel);
+  }
+}
+
+// One output row from the source rows: runs of paired columns in words, the rest
+// pixel by pixel.
+void resampleRow(const std::uint8_t* top, const std::uint8_t* bottom,
+                 const std::vector<SourceSpan>& columns, const std::vector<ColumnRun>& runs,
+                 std::uint8_t* out) {
+  constexpr int bytes = FmOpenGLTexture::bytesPerPixel;
+  const bool twoRows = bottom != top;
+  const int rowShift = twoRows ? 1 : 0;
+  for (const ColumnRun& run : runs) {
+    const SourceSpan& span = columns[run.first];
+    if (run.length > 0) {
+      const std::size_t offset = static_cast<std::size_t>(span.first) * bytes;
+      averagePairs(top + offset, twoRows ? bottom + offset : nullptr, run.length,
+                   out + run.first * bytes);
+    } else {
+      averageSpan(top, bottom, span, rowShift + (span.last != span.first ? 1 : 0),
+                  out + run.first * bytes);
+    }
   }
 }
 
@@ -230,17 +302,15 @@ void FmOpenGLTexture::resample(int w, int h) {
   const float sy = scaleFactor(height_, h);
   std::vector<SourceSpan> columns(static_cast<std::size_t>(w));
   for (int k = 0; k < w; ++k) columns[static_cast<std::size_t>(k)] = sourceSpan(k, sx, width_);
+  const std::vector<ColumnRun> runs = columnRuns(columns);
   const std::size_t rowBytes = static_cast<std::size_t>(width_) * bytesPerPixel;
   std::uint8_t* out = inPlace ? pixels_.data() : grown.data();
   for (int j = 0; j < h; ++j) {
     const SourceSpan rows = sourceSpan(j, sy, height_);
     const std::uint8_t* top = pixels_.data() + static_cast<std::size_t>(rows.first) * rowBytes;
     const std::uint8_t* bottom = pixels_.data() + static_cast<std::size_t>(rows.last) * rowBytes;
-    const int rowShift = rows.last != rows.first ? 1 : 0;
-    for (const SourceSpan& span : columns) {
-      averageSpan(top, bottom, span, rowShift + (span.last != span.first ? 1 : 0), out);
-      out += bytesPerPixel;
-    }
+    resampleRow(top, bottom, columns, runs, out);
+    out += static_cast<std::size_t>(w) * bytesPerPixel;
   }
   if (inPlace) {
     pixels_.resize(*bytes);

@@ -217,8 +217,10 @@ TEST(OpenGLTextureResample, EverySizeMatchesThePlainAverage) {
   std::mt19937 random(11);
   const struct {
     int width, height, w, h;
-  } cases[] = {{512, 512, 256, 256}, {7, 5, 3, 2},   {1, 9, 1, 4}, {3, 2, 8, 5},
-               {2, 2, 1, 1},         {64, 1, 32, 1}, {5, 5, 5, 5}, {33, 17, 16, 8}};
+  } cases[] = {{512, 512, 256, 256}, {7, 5, 3, 2},         {1, 9, 1, 4}, {3, 2, 8, 5},
+               {2, 2, 1, 1},         {64, 1, 32, 1},       {5, 5, 5, 5}, {33, 17, 16, 8},
+               {1024, 3, 512, 1},    {300, 200, 150, 100}, {2, 9, 1, 4}, {257, 129, 128, 64},
+               {40, 40, 13, 7},      {16, 16, 16, 8},      {1, 1, 1, 1}, {9, 3, 4, 1}};
   for (const auto& c : cases) {
     std::vector<std::uint8_t> pixels(static_cast<std::size_t>(c.width) * c.height * 4);
     for (std::uint8_t& byte : pixels) byte = static_cast<std::uint8_t>(random());
@@ -230,6 +232,24 @@ TEST(OpenGLTextureResample, EverySizeMatchesThePlainAverage) {
     const std::vector<std::uint8_t> got(texture.pixels(), texture.pixels() + texture.pixelBytes());
     EXPECT_EQ(got, referenceResample(pixels, c.width, c.height, c.w, c.h))
         << c.width << "x" << c.height << " to " << c.w << "x" << c.h;
+  }
+}
+
+TEST(OpenGLTextureResample, EveryLevelOfAMipmapChainMatchesThePlainAverage) {
+  std::mt19937 random(23);
+  for (const auto& [width, height] : {std::pair{512, 256}, {640, 480}, {3, 1000}, {129, 65}}) {
+    std::vector<std::uint8_t> pixels(static_cast<std::size_t>(width) * height * 4);
+    for (std::uint8_t& byte : pixels) byte = static_cast<std::uint8_t>(random());
+    FmOpenGLTexture texture("chain");
+    ASSERT_TRUE(texture.setImage(width, height, pixels));
+    while (texture.width() > 1 || texture.height() > 1) {
+      const int w = std::max(1, texture.width() / 2), h = std::max(1, texture.height() / 2);
+      pixels = referenceResample(pixels, texture.width(), texture.height(), w, h);
+      texture.resample(w, h);
+      const std::vector<std::uint8_t> got(texture.pixels(),
+                                          texture.pixels() + texture.pixelBytes());
+      ASSERT_EQ(got, pixels) << width << "x" << height << " at " << w << "x" << h;
+    }
   }
 }
 
