@@ -20,8 +20,6 @@ public:
   FieldWriter(const FieldWriter&) = delete;
   FieldWriter& operator=(const FieldWriter&) = delete;
 
-  virtual void beginFile() = 0;
-  virtual void endFile() = 0;
   virtual void beginObject(std::uint32_t number, std::string_view className, RWClassID id) = 0;
   virtual void endObject() = 0;
 
@@ -49,8 +47,6 @@ class TextFieldWriter : public FieldWriter {
 public:
   using FieldWriter::FieldWriter;
 
-  void beginFile() override {}
-  void endFile() override {}
   void beginObject(std::uint32_t number, std::string_view className, RWClassID id) override;
   void endObject() override {}
   void integer(std::string_view name, long long value) override;
@@ -63,32 +59,4 @@ public:
 
 private:
   void label(std::string_view name);
-};
-
-// JSON: {"objects": [{"number": 1, "class": "RWOrdered", "classId": 32808,
-// "fields": {...}}, ...]}.
-class JsonFieldWriter : public FieldWriter {
-public:
-  using FieldWriter::FieldWriter;
-
-  void beginFile() override;
-  void endFile() override;
-  void beginObject(std::uint32_t number, std::string_view className, RWClassID id) override;
-  void endObject() override;
-  void integer(std::string_view name, long long value) override;
-  void real(std::string_view name, double value) override;
-  void text(std::string_view name, std::string_view value) override;
-  void reals(std::string_view name, std::span<const float> values) override;
-  void integers(std::string_view name, std::span<const std::int32_t> values) override;
-  void reference(std::string_view name, const RWCollectable* object) override;
-  void references(std::string_view name, std::span<const RWCollectable* const> objects) override;
-
-private:
-  void key(std::string_view name);
-  void quoted(std::string_view value);
-  void number(double value);
-  void referenceValue(const RWCollectable* object);
-
-  bool firstObject_ = true;
-  bool firstField_ = true;
 };

@@ -7,6 +7,7 @@
 #include "FieldWriter.h"
 #include "LevelFile.h"
 #include "ObjectDescribers.h"
+#include "SceneTextCommands.h"
 #include "UsageFormatter.h"
 
 namespace {
@@ -17,6 +18,7 @@ constexpr int statusUsage = 2;
 
 struct Options {
   std::string path;
+  std::string output;
   bool json = false;
   std::int32_t level = 1;
 };
@@ -28,20 +30,14 @@ int check(const Options& options, std::ostream& out) {
 }
 
 int dump(const Options& options, std::ostream& out, std::ostream& err) {
+  if (options.json) return SceneTextCommands::dump(options.path, out, err);
   const LevelFile file(options.path, options.level);
   ObjectNumbers numbers;
   const auto objects = file.objects();
   for (const auto& entry : objects) numbers.emplace(entry.object, entry.number);
 
-  std::unique_ptr<FieldWriter> writer;
-  if (options.json) {
-    writer = std::make_unique<JsonFieldWriter>(out, numbers);
-  } else {
-    writer = std::make_unique<TextFieldWriter>(out, numbers);
-  }
-  writer->beginFile();
-  for (const auto& entry : objects) describeObject(entry.number, *entry.object, *writer);
-  writer->endFile();
+  TextFieldWriter writer(out, numbers);
+  for (const auto& entry : objects) describeObject(entry.number, *entry.object, writer);
 
   if (file.ok()) return statusOk;
   err << file.problem() << '\n';
@@ -103,8 +99,12 @@ int runLevelTool(const std::vector<std::string>& arguments, std::ostream& out, s
 
   CLI::App* dumpCommand = app.add_subcommand(
       "dump", "Prints every object of FILE once, with its persistence number, class and fields.");
-  dumpCommand->add_flag("--json", options.json, "print the objects as JSON");
+  CLI::Option* json = dumpCommand->add_flag(
+      "--json", options.json,
+      "print the text form of the whole file, every level included (docs/scene-text.schema.json); "
+      "'zirrow-level build' turns it back into the same file");
   addLevelOption(*dumpCommand);
+  dumpCommand->get_option("--level")->excludes(json);
   addSceneFile(*dumpCommand);
 
   CLI::App* checkCommand = app.add_subcommand(
@@ -113,6 +113,16 @@ int runLevelTool(const std::vector<std::string>& arguments, std::ostream& out, s
       "1).");
   addLevelOption(*checkCommand);
   addSceneFile(*checkCommand);
+
+  CLI::App* buildCommand = app.add_subcommand(
+      "build",
+      "Writes the scene file that the text form in FILE.json describes (as 'dump --json' prints "
+      "it) to LEVEL; a text with an error is refused with the JSON path of the problem, and no "
+      "file is written.");
+  buildCommand->add_option("FILE.json", options.path, "the text form of a level")->required();
+  buildCommand->add_option("-o,--output", options.output, "the scene file to write")
+      ->type_name("LEVEL")
+      ->required();
 
   CLI::App* demoCommand = app.add_subcommand(
       "demo",
@@ -154,5 +164,6 @@ int runLevelTool(const std::vector<std::string>& arguments, std::ostream& out, s
   }
   if (dumpCommand->parsed()) return dump(options, out, err);
   if (checkCommand->parsed()) return check(options, out);
+  if (buildCommand->parsed()) return SceneTextCommands::build(options.path, options.output, out, err);
   return demo(options, out, err);
 }
