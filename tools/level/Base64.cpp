@@ -46,8 +46,9 @@ std::optional<std::vector<std::uint8_t>> decode(std::string_view text) {
       values[k] = valueOf(text[i + k]);
       if (values[k] < 0) return std::nullopt;
     }
-    const std::uint32_t group = (std::uint32_t(values[0]) << 18) | (std::uint32_t(values[1]) << 12) |
-                                (std::uint32_t(values[2]) << 6) | std::uint32_t(values[3]);
+    const std::uint32_t group = (std::uint32_t(values[0]) << 18) |
+                                (std::uint32_t(values[1]) << 12) | (std::uint32_t(values[2]) << 6) |
+                                std::uint32_t(values[3]);
     bytes.push_back(static_cast<std::uint8_t>(group >> 16));
     if (padding < 2) bytes.push_back(static_cast<std::uint8_t>(group >> 8));
     if (padding < 1) bytes.push_back(static_cast<std::uint8_t>(group));

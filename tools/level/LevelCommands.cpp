@@ -164,6 +164,7 @@ int runLevelTool(const std::vector<std::string>& arguments, std::ostream& out, s
   }
   if (dumpCommand->parsed()) return dump(options, out, err);
   if (checkCommand->parsed()) return check(options, out);
-  if (buildCommand->parsed()) return SceneTextCommands::build(options.path, options.output, out, err);
+  if (buildCommand->parsed())
+    return SceneTextCommands::build(options.path, options.output, out, err);
   return demo(options, out, err);
 }

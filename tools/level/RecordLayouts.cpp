@@ -186,8 +186,8 @@ void boidController(RecordFields& f) {
   f.reals("push", 3);
   f.reals("alignment", 3);
   f.int32("neighbours");
-  for (const char* name : {"speed", "pitch", "yaw", "roll", "turnRate", "pitchStep",
-                           "cruiseSpeed", "climbDrag", "alignBoost"}) {
+  for (const char* name : {"speed", "pitch", "yaw", "roll", "turnRate", "pitchStep", "cruiseSpeed",
+                           "climbDrag", "alignBoost"}) {
     f.real(name);
   }
   f.reals("flockCentre", 3);
@@ -236,8 +236,8 @@ void object(RecordFields& f) {
   f.reference("faces", orderedLists, &faces);
   f.member("objectTextures", RWOrdered::id, &textures);
   f.reference("material", materials);
-  for (const char* name :
-       {"displayList", "doubleSided", "contactFlags", "lit", "blendMode", "ownsGeometry", "morphs"}) {
+  for (const char* name : {"displayList", "doubleSided", "contactFlags", "lit", "blendMode",
+                           "ownsGeometry", "morphs"}) {
     f.int32(name);
   }
   f.member("visibilityTrack", FmAnimatedFloat::id);

@@ -60,7 +60,8 @@ std::string writeAtomically(const fs::path& path, const std::vector<std::uint8_t
   {
     std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
     if (!out) return "cannot create " + temporary.string();
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
     out.flush();
     if (!out) {
       out.close();

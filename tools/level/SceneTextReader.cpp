@@ -26,7 +26,9 @@ std::string className(RWClassID id) {
 
 class Decoder {
 public:
-  explicit Decoder(std::span<const std::uint8_t> bytes) : bytes_(bytes) { spaces_.emplace_back(); }
+  explicit Decoder(std::span<const std::uint8_t> bytes) : bytes_(bytes) {
+    spaces_.push_back(Json::array());
+  }
 
   Json decode();
 
@@ -201,8 +203,8 @@ Json Decoder::decode() {
   if (levelsSeen_) {
     Json levels = Json::array();
     for (std::size_t i = 0; i < levelFields_.size(); ++i) {
-      levels.push_back(Json{{"fields", std::move(levelFields_[i])},
-                            {"objects", std::move(spaces_[i + 1])}});
+      levels.push_back(
+          Json{{"fields", std::move(levelFields_[i])}, {"objects", std::move(spaces_[i + 1])}});
     }
     text["levels"] = std::move(levels);
   }
@@ -231,8 +233,9 @@ Json Decoder::memberRecord(RWClassID layout, const std::string& what) {
   const std::size_t start = at_;
   const std::uint16_t id = half(what);
   if (id == referenceId) {
-    fail(start, "[REF] " + what + " refers back to an earlier object, where its holder reads a "
-                                  "record of its own");
+    fail(start, "[REF] " + what +
+                    " refers back to an earlier object, where its holder reads a "
+                    "record of its own");
   }
   if (id != layout) {
     fail(start, what + " is a record of class " + std::to_string(id) + ", where its holder reads " +
@@ -246,7 +249,8 @@ Json Decoder::newRecord(RWClassID id, std::size_t start) {
   if (!layout) {
     fail(start, "[NOCREATE] no class with identifier " + std::to_string(id));
   }
-  if (++depth_ > deepestNesting) fail(start, "records nest deeper than " + std::to_string(deepestNesting));
+  if (++depth_ > deepestNesting)
+    fail(start, "records nest deeper than " + std::to_string(deepestNesting));
   const auto number = static_cast<std::uint32_t>(table_.size());
   Json& space = spaces_[space_];
   const std::size_t index = space.size();

@@ -56,7 +56,8 @@ namespace SceneTextValues {
 Json fromFloat(float value) {
   if (!std::isfinite(value)) {
     char bits[16];
-    std::snprintf(bits, sizeof bits, "0x%08X", static_cast<unsigned>(std::bit_cast<std::uint32_t>(value)));
+    std::snprintf(bits, sizeof bits, "0x%08X",
+                  static_cast<unsigned>(std::bit_cast<std::uint32_t>(value)));
     return bits;
   }
   char shortest[32];
@@ -75,7 +76,8 @@ std::optional<float> toFloat(const Json& value) {
   }
   if (!value.is_string()) return std::nullopt;
   const std::string& text = value.get_ref<const std::string&>();
-  if (text.size() != 10 || text[0] != '0' || (text[1] != 'x' && text[1] != 'X')) return std::nullopt;
+  if (text.size() != 10 || text[0] != '0' || (text[1] != 'x' && text[1] != 'X'))
+    return std::nullopt;
   std::uint32_t bits = 0;
   const auto [end, error] = std::from_chars(text.data() + 2, text.data() + text.size(), bits, 16);
   if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;

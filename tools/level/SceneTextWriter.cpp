@@ -71,7 +71,7 @@ const Json* nameOf(const Json& fields) {
   if (!fields.is_object()) return nullptr;
   if (fields.contains("name")) return &fields["name"];
   for (const auto& [key, value] : fields.items()) {
-    if (value.is_object() && value.contains("fields") && value.contains("class")) {
+    if (value.is_object() && value.contains("fields")) {
       if (const Json* found = nameOf(value["fields"])) return found;
     }
   }
@@ -91,7 +91,9 @@ public:
     out_.push_back(static_cast<std::uint8_t>(value));
     out_.push_back(static_cast<std::uint8_t>(value >> 8));
   }
-  void append(std::span<const std::uint8_t> bytes) { out_.insert(out_.end(), bytes.begin(), bytes.end()); }
+  void append(std::span<const std::uint8_t> bytes) {
+    out_.insert(out_.end(), bytes.begin(), bytes.end());
+  }
 
   void reference(const Json& value, const std::string& path, const ClassKind& kind,
                  const ClassKind* elements);
@@ -105,11 +107,15 @@ private:
   void index();
   void indexSpace(std::size_t space, const Json& objects, const std::string& path);
   std::optional<Handle> resolve(const Json& value, const std::string& path) const;
-  const Json& objectAt(Handle handle) const { return (*spaces_[handle.space].objects)[handle.index]; }
+  const Json& objectAt(Handle handle) const {
+    return (*spaces_[handle.space].objects)[handle.index];
+  }
   std::string pathOf(Handle handle) const {
     return spaces_[handle.space].path + "[" + std::to_string(handle.index) + "]";
   }
-  RWClassID classOf(Handle handle) const { return classNamed(objectAt(handle)["class"].get<std::string>()); }
+  RWClassID classOf(Handle handle) const {
+    return classNamed(objectAt(handle)["class"].get<std::string>());
+  }
   void checkClass(Handle handle, const std::string& path, const ClassKind& kind) const;
   void checkElements(Handle handle, const ClassKind& elements) const;
   void newRecord(Handle handle);
@@ -132,15 +138,17 @@ public:
       : e_(encoder), record_(record), path_(std::move(path)), id_(id) {
     if (!record_.contains("fields")) fail(path_, "a record needs its \"fields\"");
     fields_ = &record_["fields"];
-    if (!fields_->is_object()) fail(path_ + ".fields", "fields are an object, not " + kindOf(*fields_));
+    if (!fields_->is_object())
+      fail(path_ + ".fields", "fields are an object, not " + kindOf(*fields_));
   }
 
   // Every field of the text was stored: anything left over is not a field of the class.
   void finish() const {
     for (const auto& [key, value] : fields_->items()) {
       if (!used_.count(key)) {
-        fail(path_ + ".fields." + key, "not a stored field of " + className(id_) +
-                                           (versionGiven_ ? " version " + std::to_string(version_) : ""));
+        fail(path_ + ".fields." + key,
+             "not a stored field of " + className(id_) +
+                 (versionGiven_ ? " version " + std::to_string(version_) : ""));
       }
     }
   }
@@ -156,7 +164,8 @@ public:
   }
   std::int32_t int32(const char* name) override {
     const Json& value = field(name);
-    if (!value.is_number_integer() || value.get<std::int64_t>() < std::numeric_limits<std::int32_t>::min() ||
+    if (!value.is_number_integer() ||
+        value.get<std::int64_t>() < std::numeric_limits<std::int32_t>::min() ||
         value.get<std::int64_t>() > std::numeric_limits<std::int32_t>::max()) {
       fail(at(name), "a signed 32-bit whole number is needed, not " + shown(value));
     }
@@ -195,7 +204,8 @@ public:
   void countedReals(const char* name, std::size_t width) override {
     const Json& values = field(name);
     if (!values.is_array()) fail(at(name), "an array of numbers is needed, not " + kindOf(values));
-    if (values.size() % width != 0 || values.size() / width > std::numeric_limits<std::uint32_t>::max()) {
+    if (values.size() % width != 0 ||
+        values.size() / width > std::numeric_limits<std::uint32_t>::max()) {
       fail(at(name), std::to_string(values.size()) + " values do not make whole groups of " +
                          std::to_string(width));
     }
@@ -220,7 +230,8 @@ public:
     const Json& values = array(name, count);
     for (std::size_t i = 0; i < count; ++i) {
       const Json& byte = values[i];
-      if (!byte.is_number_integer() || byte.get<std::int64_t>() < 0 || byte.get<std::int64_t>() > 255) {
+      if (!byte.is_number_integer() || byte.get<std::int64_t>() < 0 ||
+          byte.get<std::int64_t>() > 255) {
         fail(item(name, i), "a byte from 0 to 255 is needed, not " + shown(byte));
       }
       e_.append(std::vector<std::uint8_t>{static_cast<std::uint8_t>(byte.get<int>())});
@@ -228,7 +239,8 @@ public:
   }
   void text(const char* name) override {
     const auto value = SceneTextValues::toText(field(name));
-    if (!value) fail(at(name), "a string (or {\"base64\": ...}) is needed, not " + kindOf(field(name)));
+    if (!value)
+      fail(at(name), "a string (or {\"base64\": ...}) is needed, not " + kindOf(field(name)));
     if (value->size() > std::numeric_limits<std::uint32_t>::max()) fail(at(name), "too long");
     e_.word(static_cast<std::uint32_t>(value->size()));
     e_.append({reinterpret_cast<const std::uint8_t*>(value->data()), value->size()});
@@ -241,10 +253,12 @@ public:
   }
   void inPlace(const char* name, RWClassID layout) override {
     const Json& nested = field(name);
-    if (!nested.is_object()) fail(at(name), "a record of " + className(layout) + " is needed, not " + kindOf(nested));
+    if (!nested.is_object())
+      fail(at(name), "a record of " + className(layout) + " is needed, not " + kindOf(nested));
     for (const auto& [key, value] : nested.items()) {
       if (key != "class" && key != "version" && key != "fields") {
-        fail(at(name) + "." + key, "a record stored in place holds \"class\", \"version\" and \"fields\" only");
+        fail(at(name) + "." + key,
+             "a record stored in place holds \"class\", \"version\" and \"fields\" only");
       }
     }
     if (nested.contains("class") && nested["class"] != className(layout)) {
@@ -256,15 +270,19 @@ public:
   }
   void elements(const ClassKind& kind) override {
     const Json& list = field("elements");
-    if (!list.is_array()) fail(at("elements"), "an array of references is needed, not " + kindOf(list));
+    if (!list.is_array())
+      fail(at("elements"), "an array of references is needed, not " + kindOf(list));
     e_.word(static_cast<std::uint32_t>(list.size()));
-    for (std::size_t i = 0; i < list.size(); ++i) e_.reference(list[i], item("elements", i), kind, nullptr);
+    for (std::size_t i = 0; i < list.size(); ++i)
+      e_.reference(list[i], item("elements", i), kind, nullptr);
   }
   void levels(std::int32_t levelCount, RecordLayout body) override {
     e_.levels(levelCount, body, *fields_, path_ + ".fields");
     used_.insert("shared");
   }
-  [[noreturn]] void refuse(const char* name, const std::string& why) override { fail(at(name), why); }
+  [[noreturn]] void refuse(const char* name, const std::string& why) override {
+    fail(at(name), why);
+  }
   void checkFaceIndices() override { e_.checkFaceIndices(*fields_, path_ + ".fields"); }
 
 private:
@@ -301,7 +319,9 @@ private:
   }
   static float floatValue(const Json& value, const std::string& path) {
     const auto number = SceneTextValues::toFloat(value);
-    if (!number) fail(path, "a number within the float range (or \"0x\" and 8 hex digits) is needed, not " + shown(value));
+    if (!number)
+      fail(path, "a number within the float range (or \"0x\" and 8 hex digits) is needed, not " +
+                     shown(value));
     return *number;
   }
 
@@ -326,10 +346,12 @@ void Encoder::indexSpace(std::size_t space, const Json& objects, const std::stri
     if (!object.is_object()) fail(at, "an object record is needed, not " + kindOf(object));
     for (const auto& [key, value] : object.items()) {
       if (key != "number" && key != "class" && key != "version" && key != "fields") {
-        fail(at + "." + key, "an object holds \"number\", \"class\", \"version\" and \"fields\" only");
+        fail(at + "." + key,
+             "an object holds \"number\", \"class\", \"version\" and \"fields\" only");
       }
     }
-    if (!object.contains("class") || !object["class"].is_string()) fail(at, "an object needs its \"class\" name");
+    if (!object.contains("class") || !object["class"].is_string())
+      fail(at, "an object needs its \"class\" name");
     if (classNamed(object["class"].get<std::string>()) == 0) {
       fail(at + ".class", "unknown class '" + object["class"].get<std::string>() + "'");
     }
@@ -340,7 +362,8 @@ void Encoder::indexSpace(std::size_t space, const Json& objects, const std::stri
       }
       const auto value = number.get<std::int64_t>();
       const bool taken = s.numbers.count(value) || (space != 0 && spaces_[0].numbers.count(value));
-      if (taken) fail(at + ".number", "number " + std::to_string(value) + " is taken by another object");
+      if (taken)
+        fail(at + ".number", "number " + std::to_string(value) + " is taken by another object");
       s.numbers[value] = i;
     }
     if (object.contains("fields")) {
@@ -355,13 +378,15 @@ void Encoder::indexSpace(std::size_t space, const Json& objects, const std::stri
 void Encoder::index() {
   if (!text_.is_object()) fail("(top)", "the text form is a JSON object, not " + kindOf(text_));
   for (const auto& [key, value] : text_.items()) {
-    if (key != "top" && key != "objects" && key != "levels" && key != "trailingBytes" && key != "$schema") {
+    if (key != "top" && key != "objects" && key != "levels" && key != "trailingBytes" &&
+        key != "$schema") {
       fail(key, "not a part of the text form (top, objects, levels, trailingBytes)");
     }
   }
   if (!text_.contains("objects")) fail("objects", "missing: the text form lists its objects");
   const Json* levels = text_.contains("levels") ? &text_["levels"] : nullptr;
-  if (levels && !levels->is_array()) fail("levels", "an array of levels is needed, not " + kindOf(*levels));
+  if (levels && !levels->is_array())
+    fail("levels", "an array of levels is needed, not " + kindOf(*levels));
   spaces_.resize(1 + (levels ? levels->size() : 0));
   indexSpace(0, text_["objects"], "objects");
   for (std::size_t i = 0; levels && i < levels->size(); ++i) {
@@ -371,7 +396,8 @@ void Encoder::index() {
       fail(at, "a level holds its \"fields\" and its \"objects\"");
     }
     for (const auto& [key, value] : level.items()) {
-      if (key != "fields" && key != "objects") fail(at + "." + key, "a level holds \"fields\" and \"objects\" only");
+      if (key != "fields" && key != "objects")
+        fail(at + "." + key, "a level holds \"fields\" and \"objects\" only");
     }
     indexSpace(1 + i, level["objects"], at + ".objects");
   }
@@ -450,7 +476,8 @@ void Encoder::reference(const Json& value, const std::string& path, const ClassK
 void Encoder::member(const Json& value, const std::string& path, RWClassID layout,
                      const ClassKind* elements) {
   const auto handle = resolve(value, path);
-  if (!handle) fail(path, "a record of " + className(layout) + " held by value is needed, not null");
+  if (!handle)
+    fail(path, "a record of " + className(layout) + " held by value is needed, not null");
   if (classOf(*handle) != layout) {
     fail(path, pathOf(*handle) + " is " + className(classOf(*handle)) + ", where a " +
                    className(layout) + " held by value is needed");
@@ -464,7 +491,8 @@ void Encoder::member(const Json& value, const std::string& path, RWClassID layou
 
 void Encoder::newRecord(Handle handle) {
   const std::string path = pathOf(handle);
-  if (++depth_ > deepestNesting) fail(path, "records nest deeper than " + std::to_string(deepestNesting));
+  if (++depth_ > deepestNesting)
+    fail(path, "records nest deeper than " + std::to_string(deepestNesting));
   const RWClassID id = classOf(handle);
   written_[handle] = next_++;
   everWritten_.insert(handle);
@@ -482,8 +510,8 @@ void Encoder::levels(std::int32_t levelCount, RecordLayout body, const Json& fie
   const std::size_t given = spaces_.size() - 1;
   const std::size_t wanted = levelCount < 1 ? 0 : static_cast<std::size_t>(levelCount);
   if (given != wanted) {
-    fail(path + ".levelCount", "levelCount " + std::to_string(levelCount) + " where \"levels\" holds " +
-                                   std::to_string(given));
+    fail(path + ".levelCount", "levelCount " + std::to_string(levelCount) +
+                                   " where \"levels\" holds " + std::to_string(given));
   }
   if (wanted == 0) {
     if (fields.contains("shared")) fail(path + ".shared", "a scene without levels shares nothing");
@@ -499,7 +527,8 @@ void Encoder::levels(std::int32_t levelCount, RecordLayout body, const Json& fie
     next_ = mark;
     level_ = 1 + i;
     const std::uint32_t start = static_cast<std::uint32_t>(out_.size());
-    for (int k = 0; k < 4; ++k) out_[table + 4 * i + k] = static_cast<std::uint8_t>(start >> (8 * k));
+    for (int k = 0; k < 4; ++k)
+      out_[table + 4 * i + k] = static_cast<std::uint8_t>(start >> (8 * k));
     const Json& level = text_["levels"][i];
     WritingFields bodyFields(*this, level, "levels[" + std::to_string(i) + "]", FmScene::id);
     body(bodyFields);
@@ -516,15 +545,15 @@ void Encoder::checkFaceIndices(const Json& fields, const std::string& path) {
   if (!part(mesh, "vertexCount").is_number_integer()) return;
   const auto vertices = part(mesh, "vertexCount").get<std::int64_t>();
   const bool coloured = !part(mesh, "colours").is_null();
-  const std::int64_t counts[] = {vertices,
-                                 static_cast<std::int64_t>(part(fields, "texCoords").size() / 2),
-                                 static_cast<std::int64_t>(part(fields, "normals").size() / 3),
-                                 coloured ? vertices : 0};
+  const std::int64_t counts[] = {
+      vertices, static_cast<std::int64_t>(part(fields, "texCoords").size() / 2),
+      static_cast<std::int64_t>(part(fields, "normals").size() / 3), coloured ? vertices : 0};
   const char* const names[] = {"vertexIndex", "texCoordIndex", "normalIndex", "colourIndex"};
   const char* const what[] = {"vertex", "texture-coordinate", "normal", "colour"};
   const Json& list = part(part(objectAt(*faces), "fields"), "elements");
   for (std::size_t i = 0; i < list.size(); ++i) {
-    const auto face = resolve(list[i], pathOf(*faces) + ".fields.elements[" + std::to_string(i) + "]");
+    const auto face =
+        resolve(list[i], pathOf(*faces) + ".fields.elements[" + std::to_string(i) + "]");
     if (!face || classOf(*face) != FmFace::id) continue;
     const Json& corners = part(objectAt(*face), "fields");
     for (int k = 0; k < 4; ++k) {
