@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <limits>
+#include <random>
 #include <set>
 #include <sstream>
 #include <string>
@@ -598,5 +599,49 @@ TEST(SceneTextSchema, EveryRegisteredClassHasALayoutAndTheSchemaNamesItsFields) 
       visited.insert(names.names.begin(), names.names.end());
     }
     EXPECT_EQ(visited, documented) << name;
+  }
+}
+
+// ---- damaged files -------------------------------------------------------------
+
+namespace {
+
+// What the text form makes of damaged bytes: a refusal naming where and why, or a
+// text that builds the same bytes again (or is refused, naming the path).
+void expectSoundHandling(const std::vector<std::uint8_t>& bytes, const std::string& what) {
+  Json text;
+  try {
+    text = SceneText::fromBytes(bytes);
+  } catch (const SceneText::Error& error) {
+    EXPECT_EQ(std::string(error.what()).rfind("offset ", 0), 0u) << what << ": " << error.what();
+    return;
+  }
+  try {
+    EXPECT_TRUE(SceneText::toBytes(text) == bytes) << what;
+  } catch (const SceneText::Error& error) {
+    const std::string why = error.what();
+    EXPECT_TRUE(why.rfind("objects", 0) == 0 || why.rfind("levels", 0) == 0) << what << ": " << why;
+  }
+}
+
+}  // namespace
+
+TEST(SceneTextDamagedFiles, EveryCutAndChangedByteIsRefusedOrComesBackTheSame) {
+  std::mt19937 random(16);
+  for (const fs::path& seed : levelSeeds()) {
+    const std::vector<std::uint8_t> bytes = bytesOf(seed);
+    if (bytes.size() <= 2048) {
+      for (std::size_t cut = 0; cut < bytes.size(); ++cut) {
+        std::vector<std::uint8_t> prefix = bytes;
+        prefix.resize(cut);
+        expectSoundHandling(prefix, seed.filename().string() + " cut at " + std::to_string(cut));
+      }
+    }
+    for (int change = 0; change < 64 && !bytes.empty(); ++change) {
+      std::vector<std::uint8_t> changed = bytes;
+      const std::size_t at = random() % changed.size();
+      changed[at] = static_cast<std::uint8_t>(random());
+      expectSoundHandling(changed, seed.filename().string() + " byte " + std::to_string(at));
+    }
   }
 }
