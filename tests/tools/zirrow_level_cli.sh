@@ -51,7 +51,9 @@ for level in 1 2; do
     fi
   done
 done
-out=$(SDL_VIDEODRIVER=offscreen "$tool" shot "$dir/demo/demo.zrw" -o "$dir/demo.png"); status=$?
+# The GL driver is unloaded at exit, so leak checks would only see its own allocations
+# without names; the program's own memory is checked by the in-process shot tests.
+out=$(SDL_VIDEODRIVER=offscreen ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0" "$tool" shot "$dir/demo/demo.zrw" -o "$dir/demo.png"); status=$?
 if [ "$status" -ne 0 ] || [ "$(head -c 4 "$dir/demo.png" | tail -c 3)" != "PNG" ]; then
   echo "shot of the demo: status $status, output '$out'"; failed=1
 fi
