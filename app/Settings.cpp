@@ -13,10 +13,11 @@ RWCString snapshotDir;
 
 namespace {
 
-// Only 32-bit numbers are taken: a value of another type is as good as missing.
+// The first four bytes of a number or a byte value are taken; a string or an unreadable
+// value is as good as missing.
 void readNumber(const RegistryKey& key, const char* name, int& field) {
   std::uint32_t value = 0;
-  if (key.queryDword(name, value) == RegistryResult::success) field = static_cast<int>(value);
+  if (key.queryNumber(name, value) == RegistryResult::success) field = static_cast<int>(value);
 }
 
 // A string too long for the settings' buffer is not read.

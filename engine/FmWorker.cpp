@@ -43,11 +43,6 @@ Kind kindOf(RWClassID classId) {
   }
 }
 
-void setOwnsChildren(FmNode* node) {
-  node->setFlags(node->flags() | FmNode::ownsChildrenFlag);
-  for (std::size_t i = 0; i < node->childCount(); ++i) setOwnsChildren(node->childAt(i));
-}
-
 // The nodes of the subtrees and the controllers that they own.
 struct Holdings {
   std::unordered_set<const FmNode*> nodes;
@@ -178,7 +173,6 @@ void FmWorker::readFields(RWBinaryFile& file, std::uint32_t version) {
   readReferences(file, version);
   if (version <= adoptingVersion) adoptListNodes();
   checkLoaded();
-  ownAllChildren();
   FmCamera* camera = camera_;
   camera_ = nullptr;
   setCamera(camera);
@@ -212,20 +206,25 @@ void FmWorker::adoptListNodes() {
       auto* node = dynamic_cast<FmNode*>(list->elementAt(i));
       if (!node || node->parent() || node == &root_) continue;
       root_.appendChild(node);
-      setOwnsChildren(node);
+      ownSubtree(node);
     }
   }
 }
 
-// Every child names its parent and is listed once, so each node may own its
-// children; nothing is then left without an owner.
+void FmWorker::ownSubtree(FmNode* node) {
+  node->setFlags(node->flags() | FmNode::ownsChildrenFlag);
+  for (std::size_t i = 0; i < node->childCount(); ++i) ownSubtree(node->childAt(i));
+}
+
+// Every child names its parent and is listed once (checkLoaded), so each node may own
+// its children; nothing is then left without an owner.
 void FmWorker::ownAllChildren() {
-  setOwnsChildren(&root_);
+  ownSubtree(&root_);
   for (std::size_t i = 0; i < templates_.entryCount(); ++i) {
-    setOwnsChildren(static_cast<FmNode*>(templates_.elementAt(i)));
+    ownSubtree(static_cast<FmNode*>(templates_.elementAt(i)));
   }
-  if (background_ && !background_->parent()) setOwnsChildren(background_);
-  if (auxNode_) setOwnsChildren(auxNode_);
+  if (background_ && !background_->parent()) ownSubtree(background_);
+  if (auxNode_ && !auxShared_) ownSubtree(auxNode_);
 }
 
 // Everything the worker destroys must be its own alone, and everything it only
@@ -382,6 +381,7 @@ void FmWorker::moveAttachedChildren(FmCamera* from, FmCamera* to) {
 }
 
 void FmWorker::clear() {
+  ownAllChildren();
   if (background_ && !background_->parent()) delete background_;
   background_ = nullptr;
   root_.clear();

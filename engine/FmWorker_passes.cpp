@@ -71,6 +71,7 @@ void FmWorker::pruneChildren(FmNode* node, float time) {
       continue;
     }
     letGoOf(child);
+    ownSubtree(child);
     delete detachNode(child);
   }
 }
@@ -332,6 +333,8 @@ void FmWorker::restartFlock(float time) {
     letGoOf(flock->childAt(i));
     unregisterTree(flock->childAt(i));
   }
+  // The members go, with whatever they hold.
+  ownSubtree(flock);
   flock->populate(time);
   flock->restart(time);
   for (std::size_t i = 0; i < flock->childCount(); ++i) registerTree(flock->childAt(i));

@@ -96,6 +96,43 @@ std::optional<RegistryValue> parseData(std::string_view data) {
   return std::nullopt;
 }
 
+// The part of a "hex:" or "hex(N):" value after the colon; null for other data.
+std::optional<std::string_view> byteListOf(std::string_view data) {
+  if (!startsWithIgnoringCase(data, "hex")) return std::nullopt;
+  data.remove_prefix(3);
+  if (data.starts_with('(')) {
+    const std::size_t close = data.find(')');
+    if (close == std::string_view::npos || close == 1 || !parseDword(data.substr(1, close - 1))) {
+      return std::nullopt;
+    }
+    data.remove_prefix(close + 1);
+  }
+  if (!data.starts_with(':')) return std::nullopt;
+  return data.substr(1);
+}
+
+// Two-digit hex bytes separated by commas, over continuation lines that each end in a
+// backslash; empty when anything else is met.
+std::string parseByteList(std::string_view list) {
+  std::string bytes;
+  std::string joined;
+  for (const char c : list) {
+    if (c != '\\' && c != '\n' && !isBlank(c)) joined.push_back(c);
+  }
+  std::string_view rest = joined;
+  while (!rest.empty()) {
+    const std::size_t comma = rest.find(',');
+    const std::string_view digits = rest.substr(0, comma);
+    const auto byte = digits.size() <= 2 ? parseDword(digits) : std::nullopt;
+    if (!byte) return {};
+    bytes.push_back(static_cast<char>(*byte));
+    if (comma == std::string_view::npos) break;
+    rest.remove_prefix(comma + 1);
+    if (rest.empty()) return {};
+  }
+  return bytes;
+}
+
 std::string escapedQuoted(std::string_view text) {
   std::string out = "\"";
   for (const char c : text) {
@@ -245,10 +282,16 @@ void RegistryFile::parseLines(std::string_view text) {
       entry.isValue = entry.value.has_value() || data == "-";
       entry.name = name;
       // Binary values go on over the following lines while a line ends with a backslash.
+      std::string byteText(data);
       while (entry.isValue && entry.value && entry.value->type == RegistryType::other &&
              trimmed(lines[i]).ends_with('\\') && i + 1 < lines.size()) {
         entry.text += '\n';
         entry.text += lines[++i];
+        byteText += '\n';
+        byteText += lines[i];
+      }
+      if (entry.value && entry.value->type == RegistryType::other) {
+        if (const auto list = byteListOf(byteText)) entry.value->text = parseByteList(*list);
       }
     }
     if (sections_.empty()) {

@@ -10,7 +10,8 @@
 enum class RegistryType { dword, string, other };
 
 // A typed value as a registry file holds it. Values of other types (binary, expandable or
-// multi strings) are kept only as their file text.
+// multi strings, written as "hex:" or "hex(N):" byte lists) are kept as their file text,
+// and their data bytes are the value's text (empty when the list is malformed).
 struct RegistryValue {
   RegistryType type = RegistryType::other;
   std::uint32_t number = 0;

@@ -1,5 +1,6 @@
 #include "RegistryKey.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <system_error>
 #include <utility>
@@ -65,6 +66,27 @@ RegistryResult RegistryKey::queryDword(std::string_view name, std::uint32_t& val
   const RegistryResult result = find(name, RegistryType::dword, found);
   if (result == RegistryResult::success) value = found.number;
   return result;
+}
+
+RegistryResult RegistryKey::queryNumber(std::string_view name, std::uint32_t& value) const {
+  RegistryValue found;
+  RegistryResult result = find(name, RegistryType::dword, found);
+  if (result == RegistryResult::success) {
+    value = found.number;
+    return result;
+  }
+  if (result != RegistryResult::wrongType) return result;
+  result = find(name, RegistryType::other, found);
+  if (result != RegistryResult::success) return result;
+  const std::string& bytes = found.text;
+  if (bytes.empty()) return RegistryResult::wrongType;
+  std::uint32_t number = 0;
+  const std::size_t count = std::min<std::size_t>(bytes.size(), 4);
+  for (std::size_t i = 0; i < count; ++i) {
+    number |= std::uint32_t{static_cast<unsigned char>(bytes[i])} << (8 * i);
+  }
+  value = number;
+  return RegistryResult::success;
 }
 
 RegistryResult RegistryKey::queryString(std::string_view name, std::size_t dataSize,

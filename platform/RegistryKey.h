@@ -36,6 +36,11 @@ public:
   bool isOpen() const { return file_ != nullptr; }
 
   RegistryResult queryDword(std::string_view name, std::uint32_t& value) const;
+  // The first four bytes of the value's data as a little-endian number, whatever its
+  // type: a 32-bit number, or a value written as bytes ("hex:", "hex(N):"), whose first
+  // bytes make the number when it holds fewer than four. Strings are text, not data,
+  // in this file: they give wrongType, as does a byte value with no bytes.
+  RegistryResult queryNumber(std::string_view name, std::uint32_t& value) const;
   // dataSize counts the terminating zero, as the registry stores strings with it.
   RegistryResult queryString(std::string_view name, std::size_t dataSize, std::string& value) const;
   RegistryResult setDword(std::string_view name, std::uint32_t value);

@@ -134,9 +134,11 @@ RWCollectable* RWHashTable::remove(const RWCollectable* item) {
   if (!admits(item)) return nullptr;
   RWSlistCollectables* bucket = buckets_[bucketOf(item)].get();
   if (!bucket) return nullptr;
-  RWCollectable* removed = bucket->removeIf(
-      [this, item](const RWCollectable* element) { return matches(element, item); });
-  if (removed) --count_;
+  RWCollectable* removed = nullptr;
+  if (bucket->removeFirst(
+          [this, item](const RWCollectable* element) { return matches(element, item); }, removed)) {
+    --count_;
+  }
   return removed;
 }
 

@@ -45,10 +45,21 @@ public:
   }
   template <class Predicate>
   RWCollectable* removeIf(Predicate matches) {
+    RWCollectable* removed = nullptr;
+    removeFirst(matches, removed);
+    return removed;
+  }
+  // Takes the first matching element out into removed; false when none matches. A
+  // nil element that matches is found too, although removed then stays nil.
+  template <class Predicate>
+  bool removeFirst(Predicate matches, RWCollectable*& removed) {
     for (Link** slot = &head_; *slot; slot = &(*slot)->next) {
-      if (matches((*slot)->element)) return unlink(slot);
+      if (matches((*slot)->element)) {
+        removed = unlink(slot);
+        return true;
+      }
     }
-    return nullptr;
+    return false;
   }
 
 private:

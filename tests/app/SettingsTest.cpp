@@ -95,8 +95,8 @@ TEST_F(Settings, ReadsEveryValue) {
 }
 
 TEST_F(Settings, UnreadableValuesKeepTheirDefaults) {
-  // Values of the wrong type, too long or malformed are as good as missing.
-  sandbox.write(withValue("width", "\"1024\"") + "\"height\"=hex:00,03,00,00\n" +
+  // Strings, values too long for their buffer and malformed values are as good as missing.
+  sandbox.write(withValue("width", "\"1024\"") + "\"height\"=hex:00,03,zz\n" +
                 "\"useGL\"=dword:xyz\n" + "\"vsync\"=\"0\"\n" + "\"snapshotDir\"=\"" +
                 std::string(199, 's') + "\"\n" + "\"sceneDir\"=\"" + std::string(198, 'd') +
                 "\"\n");
@@ -108,6 +108,26 @@ TEST_F(Settings, UnreadableValuesKeepTheirDefaults) {
   sandbox.write(withValue("fullScreen", "dword:ffffffff"));
   readDisplaySettings();
   EXPECT_EQ(displaySettings.fullScreen, -1);
+}
+
+TEST_F(Settings, NumbersWrittenAsBytesGiveTheirFirstFourBytes) {
+  sandbox.write(withValue("height", "hex:00,03,00,00") + "\"width\"=hex(4):00,04,00,00\n" +
+                "\"bitsPerPixel\"=hex(b):20,00,00,00,\\\n  01,00,00,00\n" + "\"useGL\"=hex:02\n" +
+                "\"fullScreen\"=hex:\n");
+  readDisplaySettings();
+  EXPECT_EQ(displaySettings.height, 768);
+  EXPECT_EQ(displaySettings.width, 1024);
+  EXPECT_EQ(displaySettings.bitsPerPixel, 32);
+  EXPECT_EQ(displaySettings.useGL, 2);
+  EXPECT_EQ(displaySettings.fullScreen, 0);
+
+  sandbox.write(
+      "REGEDIT4\n[HKEY_CURRENT_USER\\Software\\Fenmarrow\\ZirrowDemo]\n"
+      "\"level\"=hex:0b,00,00,00\n\"joyStick\"=hex(4):02,00,00,00\n");
+  GameValues values;
+  EXPECT_TRUE(readGameSettings(values));
+  EXPECT_EQ(values.level, 11);
+  EXPECT_EQ(values.joyStick, 2);
 }
 
 TEST_F(Settings, AMalformedFileGivesTheDefaults) {

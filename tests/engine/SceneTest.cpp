@@ -115,6 +115,30 @@ TEST(SceneTest, SceneSurvivesWriteAndRead) {
   EXPECT_EQ(worker.root().childCount(), 2u);
 }
 
+TEST(SceneTest, NodeFlagsReadAsTheFileHoldsThem) {
+  TempFile path("flags");
+  {
+    FmScene scene;
+    fill(scene);
+    FmNode* wall = scene.worker().root().childAt(1);
+    ASSERT_EQ(wall->name(), "wall");
+    wall->setFlags(FmNode::ownsControllerFlag);
+    writeScene(path, scene);
+    wall->setFlags(FmNode::defaultFlags);
+  }
+  FmScene scene;
+  ASSERT_EQ(readInto(path, scene), "no error");
+  const FmWorker& worker = scene.worker();
+  const FmNode* wall = worker.root().childAt(1);
+  EXPECT_EQ(wall->flags(), FmNode::ownsControllerFlag);
+  EXPECT_EQ(worker.root().childAt(0)->flags(), FmNode::defaultFlags);
+  ASSERT_EQ(wall->childCount(), 1u);
+  // The child that its parent does not own still goes with the scene (the sanitizer
+  // run reports it otherwise).
+  scene.clear();
+  EXPECT_EQ(scene.worker().root().childCount(), 0u);
+}
+
 TEST(SceneTest, SelectFogCopiesValidEntriesOnly) {
   FmScene scene;
   scene.addFog(makeFog("near", 1.0f));

@@ -495,6 +495,20 @@ TEST(RWHashedCollections, NilIsAnElementOfAnIdentitySetOnly) {
   EXPECT_EQ(set.find(nullptr), nullptr);
 }
 
+TEST(RWHashedCollections, RemovingNilFromAnIdentitySetCountsIt) {
+  Valued a(1);
+  RWIdentitySet identities;
+  identities.insert(nullptr);
+  identities.insert(&a);
+  EXPECT_EQ(identities.remove(nullptr), nullptr);
+  EXPECT_EQ(identities.entryCount(), 1u);
+  EXPECT_EQ(identities.occurrencesOf(nullptr), 0u);
+  EXPECT_EQ(identities.remove(nullptr), nullptr);
+  EXPECT_EQ(identities.entryCount(), 1u);
+  EXPECT_EQ(identities.remove(&a), &a);
+  EXPECT_TRUE(identities.isEmpty());
+}
+
 TEST(RWHashedCollections, EqualsNeedsTheSameClassAndTheSameElements) {
   Valued a(1), b(2), c(3), otherA(1);
   RWSet first, second;
