@@ -57,6 +57,12 @@ void FmTimerBarController::start(float time) {
   endTime_ = time + limit_;
 }
 
+void FmTimerBarController::moveClockBack(float seconds) {
+  if (endTime_ <= 0) return;
+  endTime_ -= seconds;
+  if (!(endTime_ > 0)) endTime_ = 0;
+}
+
 float FmTimerBarController::fractionLeft(float time) {
   const float left = endTime_ - time;
   if (!(left >= 0 && endTime_ > 0)) {

@@ -38,6 +38,9 @@ public:
 
   // The time at which the bar is empty; 0 while idle.
   float endTime() const { return endTime_; }
+  // The clock that the bar runs on was moved back by the seconds: a running bar
+  // keeps the time it has left, one whose end has come by now is idle.
+  void moveClockBack(float seconds);
 
 private:
   float fractionLeft(float time);

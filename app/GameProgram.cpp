@@ -1,11 +1,12 @@
 #include "GameProgram.h"
 
 #include <cstdio>
-#include <exception>
 
 #include "GameIcon.h"
+#include "GameLoop.h"
 #include "GlBinding.h"
 #include "MessageBox.h"
+#include "OffscreenVideo.h"
 #include "Settings.h"
 
 namespace {
@@ -13,6 +14,19 @@ namespace {
 void reportFailure(const std::string& reason) {
   std::fprintf(stderr, "zirrow: %s\n", reason.c_str());
 }
+
+// The game window's queue as the loop takes it.
+class GameWindowMessages : public MessageSource {
+public:
+  explicit GameWindowMessages(GameWindow& window) : window_(window) {}
+
+  bool peekMessage() override { return window_.peekMessage(); }
+  bool getMessage(WindowMessage& message) override { return window_.getMessage(message); }
+  void waitForMessage(int milliseconds) override { window_.waitForMessage(milliseconds); }
+
+private:
+  GameWindow& window_;
+};
 
 }  // namespace
 
@@ -28,6 +42,14 @@ GameProgram::~GameProgram() {
 }
 
 int GameProgram::run(const std::string& sceneFile) {
+  // Without a display SDL falls back to a driver that draws nowhere: the game would
+  // run unseen, and nothing could end it.
+  if (const std::string driver = windowlessVideoDriver(); !driver.empty()) {
+    reportFailure("there is no display to show the game on (SDL's \"" + driver +
+                  "\" video driver shows no window); run it in a graphical session, with "
+                  "DISPLAY or WAYLAND_DISPLAY set");
+    return startFailed;
+  }
   if (!lock_.acquire(instanceName)) return alreadyRunning;
   readSettings();
   game_.setMode(0);
@@ -77,22 +99,9 @@ bool GameProgram::openWindow() {
 }
 
 int GameProgram::runLoop() {
-  for (;;) {
-    while (window_.peekMessage()) {
-      WindowMessage message;
-      if (!window_.getMessage(message)) return static_cast<int>(message.wParam);
-      procedure_.handle(message);
-    }
-    try {
-      game_.tick(devices_);
-      procedure_.serveSoundRequests();
-    } catch (const std::exception& error) {
-      reportFailure(std::string("the game stopped: ") + error.what());
-      return frameFailed;
-    } catch (...) {
-      reportFailure("the game stopped");
-      return frameFailed;
-    }
-    game_.clearSoundRequests();
-  }
+  GameWindowMessages messages(window_);
+  GameLoop loop(messages, procedure_, game_, devices_);
+  const int status = loop.run();
+  if (!loop.failure().empty()) reportFailure(loop.failure());
+  return status;
 }

@@ -59,12 +59,23 @@ void GameSession::setFreeFlight() {
 void GameSession::tick(InputDevices& devices) {
   hitsThisFrame_ = 0;
   input_.updateCursor(devices);
+  // A paused game takes no input: what the devices gave meanwhile would all land on
+  // the first frame after the pause.
+  if (paused()) {
+    input_.clearDirections();
+    return;
+  }
   if (input_.cursorActive()) {
     input_.pollKeyboard(devices);
     applyActions();
   }
   // Without a rendering context the engine never starts, and there is no world to run.
-  if (paused() || !started()) return;
+  if (!started()) {
+    yawInput_ = 0.0f;
+    pitchInput_ = 0.0f;
+    input_.clearDirections();
+    return;
+  }
   now_ = currentTime();
   fireIfReady();
   const std::size_t membersBefore = flockMemberCount();
@@ -122,6 +133,11 @@ void GameSession::fireIfReady() {
   } else if (cooling_ && now_ >= cooldownEnd_) {
     cooling_ = false;
   }
+}
+
+void GameSession::clockMovedBack(float seconds) {
+  FmGLEngine::clockMovedBack(seconds);
+  cooldownEnd_ -= seconds;
 }
 
 void GameSession::checkGameEvents() {

@@ -72,6 +72,9 @@ public:
   float fireCooldown() const { return fireCooldown_; }
   bool firstInputSeen() const { return firstInputSeen_; }
 
+protected:
+  void clockMovedBack(float seconds) override;
+
 private:
   void chooseLevel();
   void applyActions();

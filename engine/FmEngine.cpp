@@ -150,10 +150,16 @@ float FmEngine::currentTime() {
     currentTime_ = static_cast<float>((held() ? holdStart_ : elapsedSeconds()) - pausedTime_);
   }
   if (loops_ && scene_->duration() <= currentTime_) {
+    const float wrappedBy = currentTime_;
     currentTime_ = 0.0f;
     resetStart();
+    clockMovedBack(wrappedBy);
   }
   return currentTime_;
+}
+
+void FmEngine::clockMovedBack(float seconds) {
+  scene_->worker().moveClockBack(seconds);
 }
 
 void FmEngine::togglePause() {

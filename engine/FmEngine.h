@@ -46,7 +46,8 @@ public:
   void beginTime();
   // Seconds since time zero, without the time spent paused; frozen while paused,
   // stepping by captureStep while a capture is active, and wrapped to 0 when a
-  // looping scene reaches its duration.
+  // looping scene reaches its duration (clockMovedBack then moves the times kept
+  // from before the wrap back by the time the clock went back).
   float currentTime();
   // The game time that the last currentTime gave, without reading the clock.
   float lastTime() const { return currentTime_; }
@@ -94,6 +95,9 @@ protected:
   virtual void fogChanged() {}
   // The current camera changed through camera cycling.
   virtual void cameraChanged() {}
+  // A looping scene began again: the game time went back by the seconds. Every time
+  // kept across frames moves back with it; the scene's own are moved here.
+  virtual void clockMovedBack(float seconds);
 
 private:
   double elapsedSeconds() const;

@@ -493,7 +493,7 @@ void FmObject::selectAnimation(int index) {
   animationInUse_ = animationAt(index);
   if (!animationInUse_ || animationInUse_->frameCount() != 1) return;
   if (morphs_) {
-    setCurrentFrame(animationInUse_->getFrame(0.0f, currentFrame_));
+    setCurrentFrame(animationInUse_->getFrame(0.0f, morphOutput()));
   } else {
     setCurrentFrame(animationInUse_->frameAt(0));
   }
@@ -502,9 +502,24 @@ void FmObject::selectAnimation(int index) {
 
 void FmObject::updateMesh(float time) {
   if (animationInUse_) {
-    setCurrentFrame(animationInUse_->getFrame(time, morphs_ ? currentFrame_ : nullptr));
+    setCurrentFrame(animationInUse_->getFrame(time, morphs_ ? morphOutput() : nullptr));
   }
   if (currentFrame_) displayList_ = currentFrame_->displayList();
+}
+
+// A morphing object blends its animation's frames into a mesh of its own. One that
+// has none yet (no current frame, or a frame of an animation, which every duplicate
+// shares) gets a copy to blend into; blending into a frame would change the animation.
+FmMesh* FmObject::morphOutput() {
+  if (currentFrame_ && !isAnimationFrame(currentFrame_)) return currentFrame_;
+  const FmMesh* source = currentFrame_;
+  if (!source && animationInUse_ && animationInUse_->frameCount() > 0) {
+    source = animationInUse_->frameAt(0);
+  }
+  if (!source) return nullptr;
+  auto* output = static_cast<FmMesh*>(source->clone());
+  setCurrentFrame(output);
+  return output;
 }
 
 int FmObject::textureNameAt(float time, int index) const {

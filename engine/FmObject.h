@@ -190,6 +190,7 @@ private:
   void readArrays(RWBinaryFile& file);
   void readFaces(RWBinaryFile& file, std::vector<RWCollectable*>& created);
   void checkFaces();
+  FmMesh* morphOutput();
   bool isAnimationFrame(const FmMesh* frame) const;
   void copyGeometryFrom(const FmObject& other);
   void copyFieldsFrom(const FmObject& other);

@@ -172,6 +172,7 @@ void FmWorker::readFields(RWBinaryFile& file, std::uint32_t version) {
   readLists(file, version);
   readReferences(file, version);
   if (version <= adoptingVersion) adoptListNodes();
+  relistObjects();
   checkLoaded();
   FmCamera* camera = camera_;
   camera_ = nullptr;
@@ -225,6 +226,32 @@ void FmWorker::ownAllChildren() {
   }
   if (background_ && !background_->parent()) ownSubtree(background_);
   if (auxNode_ && !auxShared_) ownSubtree(auxNode_);
+}
+
+// An object drawn from a list that its blend mode does not name would be drawn
+// with the wrong state; it moves to the list its mode names, once.
+void FmWorker::relistObjects() {
+  const auto listName = [this](const RWOrdered& list) -> std::string {
+    if (&list == &objects_) return "opaque objects";
+    return &list == &alphaObjects_ ? "alpha-tested objects" : "blended objects";
+  };
+  for (RWOrdered* list : {&objects_, &alphaObjects_, &blendObjects_}) {
+    std::size_t i = 0;
+    while (i < list->entryCount()) {
+      const auto* object = dynamic_cast<const FmObject*>(list->elementAt(i));
+      RWOrdered* named = object ? listFor(object) : nullptr;
+      if (!named || named == list) {
+        ++i;
+        continue;
+      }
+      RWCollectable* moved = list->removeAt(i);
+      if (!named->contains(moved)) named->append(moved);
+      readWarnings_.push_back("object \"" + std::string(object->name().data()) +
+                              "\" with blend mode " + std::to_string(object->blendMode()) +
+                              " was listed with the " + listName(*list) +
+                              "; it is drawn with the " + listName(*named));
+    }
+  }
 }
 
 // Everything the worker destroys must be its own alone, and everything it only
@@ -382,6 +409,7 @@ void FmWorker::moveAttachedChildren(FmCamera* from, FmCamera* to) {
 
 void FmWorker::clear() {
   ownAllChildren();
+  readWarnings_.clear();
   if (background_ && !background_->parent()) delete background_;
   background_ = nullptr;
   root_.clear();

@@ -2,6 +2,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "FmMatrix.h"
 #include "FmNode.h"
@@ -107,10 +109,19 @@ public:
   FmRocket* launchProjectile(float time);
   // Turn rates in degrees per second (pitch, yaw, roll) for the flight controller.
   void steer(const FmPoint& rates, float speed, float time);
+  // The engine's clock went back by the seconds: a looping scene began again. What
+  // loops with the scene (the tracks and textures of the nodes on the scene's clock)
+  // starts again; every time that is kept across frames moves back with the clock,
+  // so that flocks, their members, rockets, hit creatures, explosions, the player's
+  // steering and the timer bar go on as if the clock had run on.
+  void moveClockBack(float seconds);
   void clear();
   // Lets go of everything the worker holds without destroying it.
   void release();
   FmTransformController* currentCameraController() const;
+  // What the last read put right: one line for each object that the file listed with
+  // the objects of another blend mode and that now sits in the list its mode names.
+  const std::vector<std::string>& readWarnings() const { return readWarnings_; }
 
   FmNode& root() { return root_; }
   const FmNode& root() const { return root_; }
@@ -154,6 +165,7 @@ private:
   void readLists(RWBinaryFile& file, std::uint32_t version);
   void readReferences(RWBinaryFile& file, std::uint32_t version);
   void adoptListNodes();
+  void relistObjects();
   void checkLoaded() const;
   // The worker destroys every node of what it holds, whatever the nodes' flags say;
   // they are kept as the file gave them until the worker destroys or replaces them.
@@ -169,6 +181,7 @@ private:
   void moveAttachedChildren(FmCamera* from, FmCamera* to);
   void clearLists();
   void pruneChildren(FmNode* node, float time);
+  static void moveNodeClockBack(FmNode* node, float seconds, bool onSceneClock);
   void letGoOf(const FmNode* expired);
   FmObject* findPrototype(const RWCString& name, const FmFlock* flock) const;
   void givePrototype(FmFlock* flock);
@@ -197,4 +210,5 @@ private:
   std::int32_t currentFlock_ = 0;
   bool auxShared_ = false;
   FmNode* auxNode_ = nullptr;
+  std::vector<std::string> readWarnings_;
 };

@@ -22,6 +22,9 @@
 
 namespace {
 
+// An expiry time that has passed at any time from the clock's start on.
+constexpr float expiredBeforeTheStart = -2.0f;
+
 bool controlledWithin(const FmNode* node, const FmTransformController* controller) {
   if (node->controller() == controller) return true;
   for (std::size_t i = 0; i < node->childCount(); ++i) {
@@ -73,6 +76,39 @@ void FmWorker::pruneChildren(FmNode* node, float time) {
     letGoOf(child);
     ownSubtree(child);
     delete detachNode(child);
+  }
+}
+
+void FmWorker::moveClockBack(float seconds) {
+  if (flightController_) flightController_->setLastTime(flightController_->lastTime() - seconds);
+  if (timerBar_) timerBar_->moveClockBack(seconds);
+  for (std::size_t i = 0; i < root_.childCount(); ++i) {
+    moveNodeClockBack(root_.childAt(i), seconds, root_.timeOffset() == 0);
+  }
+}
+
+// Expiry times are on the engine's clock at any depth. A node on the scene's clock
+// that keeps a clock of its own (a flock, or a node placed at run time: a time offset
+// or a lifetime) takes its offset back with the engine's clock, so that its local
+// time, and that of everything under it, runs on; the others loop with the scene.
+void FmWorker::moveNodeClockBack(FmNode* node, float seconds, bool onSceneClock) {
+  if (node->expiryTime() != FmNode::neverExpires) {
+    const float expiry = node->expiryTime() - seconds;
+    // Before the clock's new start it has passed already, and must not read as never.
+    node->setExpiryTime(expiry >= 0 ? expiry : expiredBeforeTheStart);
+  }
+  bool childrenOnSceneClock = false;
+  if (onSceneClock) {
+    const bool ownClock = dynamic_cast<const FmFlock*>(node) || node->timeOffset() != 0 ||
+                          node->expiryTime() != FmNode::neverExpires;
+    if (ownClock) {
+      node->setTimeOffset(node->timeOffset() - seconds);
+    } else {
+      childrenOnSceneClock = true;
+    }
+  }
+  for (std::size_t i = 0; i < node->childCount(); ++i) {
+    moveNodeClockBack(node->childAt(i), seconds, childrenOnSceneClock);
   }
 }
 

@@ -115,7 +115,8 @@ void FmGLEngine::updateLights() {
   const RWOrdered& lights = scene().worker().lights();
   if (!lightsFit(lights)) return;
   static constexpr GLfloat origin[4] = {0, 0, 0, 1};
-  static constexpr GLfloat homogeneousZero[4] = {0, 0, 0, 0};
+  // A light at infinity shines along its node's -z axis: it lies towards +z.
+  static constexpr GLfloat towardsPlusZ[4] = {0, 0, 1, 0};
   static constexpr GLfloat alongMinusZ[3] = {0, 0, -1};
   for (std::size_t i = 0; i < lights.entryCount(); ++i) {
     FmLight* light = lightAt(lights, i);
@@ -129,7 +130,7 @@ void FmGLEngine::updateLights() {
         gl.glLightfv(id, GL_POSITION, origin);
         break;
       case FmLight::atInfinity:
-        gl.glLightfv(id, GL_POSITION, homogeneousZero);
+        gl.glLightfv(id, GL_POSITION, towardsPlusZ);
         break;
       case FmLight::spot:
         gl.glLightfv(id, GL_SPOT_DIRECTION, alongMinusZ);

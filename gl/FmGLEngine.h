@@ -141,7 +141,9 @@ private:
   bool renderingReady_ = false;
   bool capturing_ = false;
   bool lighting_ = false;
-  int boundTexture_ = -1;
+  // The name of the default texture object, bound for faces without a texture.
+  static constexpr int untextured = 0;
+  int boundTexture_ = -1;  // -1: not known
   const FmMaterial* currentMaterial_ = nullptr;
   GLuint listBase_ = 0;
   GLsizei listCount_ = 0;

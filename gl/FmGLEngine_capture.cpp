@@ -70,12 +70,23 @@ void FmGLEngine::endCapture() {
 }
 
 bool FmGLEngine::takeSnapshot(const std::string& directory) {
-  accountPause();
+  // A shot taken while recording leaves the recording running as it was: its files,
+  // its numbering and its time, which the recording already keeps out of the game.
+  const bool wasRecording = recording();
+  const std::string recordingDirectory = snapshotDirectory_;
+  const int recordingCounter = snapshotCounter_;
+  if (!wasRecording) accountPause();
   beginCapture(directory, singleShotMode);
   skipTakenNumbers();
   renderFrame();
   const bool written = captureFrame();
   swapBuffers();
+  if (wasRecording) {
+    snapshotDirectory_ = recordingDirectory;
+    snapshotCounter_ = recordingCounter;
+    snapshotMode_ = recordingMode;
+    return written;
+  }
   endCapture();
   accountPause();
   return written;

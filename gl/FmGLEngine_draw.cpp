@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <span>
@@ -212,8 +213,10 @@ void FmGLEngine::drawFaces(FmObject& object) {
 }
 
 void FmGLEngine::bindTexture(const FmObject& object, int index) {
-  const int name = object.textureNameAt(lastTime(), index);
-  if (name < 0 || name == boundTexture_) return;
+  // Faces that name no texture are drawn untextured: the default texture object has
+  // no image, which leaves texturing off for them.
+  const int name = std::max(object.textureNameAt(lastTime(), index), untextured);
+  if (name == boundTexture_) return;
   gl.glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(name));
   boundTexture_ = name;
 }

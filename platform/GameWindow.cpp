@@ -174,6 +174,12 @@ bool GameWindow::getMessage(WindowMessage& message) {
   return message.message != WindowMessages::quit;
 }
 
+void GameWindow::waitForMessage(int milliseconds) {
+  if (!queue_.empty() || !window_) return;
+  SDL_Event event;
+  if (SDL_WaitEventTimeout(&event, milliseconds)) translateEvent(event);
+}
+
 void GameWindow::postMessage(const WindowMessage& message) {
   queue_.post(message);
 }

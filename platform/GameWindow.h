@@ -82,6 +82,8 @@ public:
   // also false, with the quit message and code 0, when no message can come any more
   // (no window and nothing queued).
   bool getMessage(WindowMessage& message);
+  // Returns once a message waits, or after the milliseconds at the latest.
+  void waitForMessage(int milliseconds);
   void postMessage(const WindowMessage& message);
   void postQuit(int exitCode);
 

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -10,6 +12,10 @@
 #include "FakeInputDevices.h"
 #include "FakeWindow.h"
 #include "FmCamera.h"
+#include "FmFlightController.h"
+#include "FmFlock.h"
+#include "FmQuat.h"
+#include "FmTimerBarController.h"
 #include "FmWorker.h"
 #include "GameSession.h"
 #include "GameWindowProcedure.h"
@@ -158,6 +164,103 @@ TEST_F(GameSessionTest, ArrowKeysSteerOnlyWhileTheWindowHasTheCursor) {
   EXPECT_TRUE(game.firstInputSeen());
   EXPECT_TRUE(game.gunSoundRequest());
   EXPECT_FALSE(game.input().left);
+}
+
+TEST_F(GameSessionTest, MouseSteeringDoesNotPileUpWhilePaused) {
+  playDemo();
+  FakeSoundDevice sound;
+  FakeWindowHost host;
+  host.rect = {0, 0, width, height};
+  host.menu = host.frame = host.bottom = 0;
+  GameWindowProcedure procedure(game, sound, devices, host);
+  game.input().inputMode = mouseMode;
+  // Left of the centre box, inside the window: every frame steers left.
+  devices.cursor = ScreenPoint{10, height / 2};
+  tickAfter(20);
+  tickAfter(20);
+  const FmFlightController* flight = game.scene().worker().flightController();
+  ASSERT_NE(flight, nullptr);
+  procedure.handle(WindowMessage{WindowMessages::killFocus, 0, 0});
+  ASSERT_TRUE(game.paused());
+  for (int pass = 0; pass < 1000; ++pass) tickAfter(1);
+  const FmQuat before = flight->rotation().value();
+  procedure.handle(WindowMessage{WindowMessages::setFocus, 0, 0});
+  tickAfter(20);
+  // One frame of 20 ms at 65 degrees a second turns by 1.3 degrees, not by the
+  // passes made while paused.
+  const float cosine = std::min(1.0f, std::fabs(FmQuat::dot(before, flight->rotation().value())));
+  const float turned = 2.0f * std::acos(cosine) * 57.29578f;
+  EXPECT_LT(turned, 2.0f);
+}
+
+// The members' positions in the world.
+std::vector<FmPoint> memberPositions(const FmWorker& worker) {
+  const auto* flock =
+      dynamic_cast<const FmFlock*>(worker.flocks().elementAt(worker.currentFlock()));
+  std::vector<FmPoint> positions;
+  for (std::size_t i = 0; flock && i < flock->childCount(); ++i) {
+    FmMatrix world = FmMatrix::identity();
+    flock->childAt(i)->getWorldMatrix(world);
+    positions.push_back({world[12], world[13], world[14]});
+  }
+  return positions;
+}
+
+float largestMove(const std::vector<FmPoint>& from, const std::vector<FmPoint>& to) {
+  float largest = 0.0f;
+  for (std::size_t i = 0; i < std::min(from.size(), to.size()); ++i) {
+    const FmPoint d{to[i].x - from[i].x, to[i].y - from[i].y, to[i].z - from[i].z};
+    largest = std::max(largest, std::sqrt(d.x * d.x + d.y * d.y + d.z * d.z));
+  }
+  return largest;
+}
+
+TEST_F(GameSessionTest, TheSceneLoopKeepsFlockTimerBarCooldownAndMembersRunning) {
+  playDemo();
+  ASSERT_EQ(game.scene().duration(), 240.0f);
+  const FmWorker& worker = game.scene().worker();
+  const FmTimerBarController* bar = worker.timerBar();
+  ASSERT_NE(bar, nullptr);
+  std::vector<double> failures;
+  std::vector<double> launches;
+  double seconds = 0.0;
+  float barLeftBefore = 0.0f;
+  float largestMoveAtTheWrap = 0.0f;
+  while (seconds < 400.0) {
+    const bool nearTheWrap = seconds > 239.0 && seconds < 241.0;
+    const std::uint64_t step = nearTheWrap ? 50 : 250;
+    // Fire held over the wrap, from just before it.
+    if (seconds > 239.85 && seconds < 240.6) {
+      devices.keysDown.insert(VirtualKey::space);
+    } else {
+      devices.keysDown.erase(VirtualKey::space);
+    }
+    const float before = game.lastTime();
+    const std::vector<FmPoint> membersBefore = memberPositions(worker);
+    barLeftBefore = bar->endTime() - before;
+    tickAfter(step);
+    seconds += static_cast<double>(step) / 1000.0;
+    if (game.now() < before) {
+      largestMoveAtTheWrap = largestMove(membersBefore, memberPositions(worker));
+      // The bar runs on as if the clock had not gone back.
+      EXPECT_NEAR(bar->endTime() - game.now(), barLeftBefore - 0.05f, 0.01f);
+    }
+    if (game.soundRequest() == GameSession::failSound) failures.push_back(seconds);
+    if (game.gunSoundRequest()) launches.push_back(seconds);
+    game.clearSoundRequests();
+  }
+  // A failure every time limit, across the wrap too.
+  ASSERT_EQ(failures.size(), 6u);
+  for (std::size_t i = 1; i < failures.size(); ++i) {
+    EXPECT_GE(failures[i] - failures[i - 1], 60.0 - 1e-6) << i;
+    EXPECT_LE(failures[i] - failures[i - 1], 60.0 + 0.5) << i;
+  }
+  // Firing goes on after the wrap at the cooldown's pace.
+  const auto afterTheWrap =
+      std::count_if(launches.begin(), launches.end(), [](double at) { return at > 240.0; });
+  EXPECT_GE(afterTheWrap, 3);
+  // The members fly on at their speed instead of jumping.
+  EXPECT_LT(largestMoveAtTheWrap, 5.0f);
 }
 
 TEST_F(GameSessionTest, EveryThirdFailureShowsTheEndViewAndStartsCountingAgain) {

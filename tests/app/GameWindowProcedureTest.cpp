@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <deque>
 #include <filesystem>
 #include <memory>
 #include <random>
@@ -11,6 +12,7 @@
 #include "DemoWriter.h"
 #include "FakeInputDevices.h"
 #include "FakeWindow.h"
+#include "GameLoop.h"
 #include "GameSession.h"
 #include "GameWindowProcedure.h"
 #include "GlBinding.h"
@@ -24,6 +26,42 @@ namespace {
 WindowMessage message(std::uint32_t value, std::uint32_t wParam = 0, std::int64_t lParam = 0) {
   return WindowMessage{value, wParam, lParam};
 }
+
+// Hands out the scripted messages; once they are gone and the loop has run the given
+// number of further passes, the quit message. Each wait lets the clock run on by
+// the time waited, as the real queue does when nothing arrives.
+class ScriptedMessages : public MessageSource {
+public:
+  ScriptedMessages(FakeClock& clock, std::deque<WindowMessage> script, int idlePasses)
+      : clock_(clock), script_(std::move(script)), idlePasses_(idlePasses) {}
+
+  bool peekMessage() override {
+    if (!script_.empty()) return true;
+    ++idlePeeks;
+    return idlePeeks > idlePasses_;
+  }
+  bool getMessage(WindowMessage& message) override {
+    if (script_.empty()) {
+      message = WindowMessage{WindowMessages::quit, 7, 0};
+      return false;
+    }
+    message = script_.front();
+    script_.pop_front();
+    return true;
+  }
+  void waitForMessage(int milliseconds) override {
+    waits.push_back(milliseconds);
+    clock_.advanceMilliseconds(static_cast<std::uint64_t>(milliseconds));
+  }
+
+  int idlePeeks = 0;
+  std::vector<int> waits;
+
+private:
+  FakeClock& clock_;
+  std::deque<WindowMessage> script_;
+  int idlePasses_;
+};
 
 // The procedure of a windowed 800x600 game without a rendering context.
 class GameWindowProcedureTest : public ::testing::Test {
@@ -402,3 +440,25 @@ TEST_F(DrawingWindowProcedureTest, TheVsyncSettingChoosesTheSwapInterval) {
 }
 
 }  // namespace
+
+TEST_F(GameWindowProcedureTest, ThePausedLoopWaitsForMessagesInsteadOfSpinning) {
+  createWindow();
+  game.beginTime();
+  clock.advanceMilliseconds(250);
+  const float before = game.currentTime();
+  ScriptedMessages paused(
+      clock, {message(WindowMessages::activate, 0), message(WindowMessages::killFocus)}, 1000);
+  GameLoop pausedLoop(paused, procedure, game, devices);
+  EXPECT_EQ(pausedLoop.run(), 7);
+  EXPECT_TRUE(pausedLoop.failure().empty());
+  // Every pass of the paused loop waited, and the waiting was no game time.
+  EXPECT_EQ(paused.waits, std::vector<int>(1000, GameLoop::pausedWaitMilliseconds));
+  EXPECT_FLOAT_EQ(game.currentTime(), before);
+
+  ScriptedMessages running(
+      clock, {message(WindowMessages::activate, 1), message(WindowMessages::setFocus)}, 20);
+  GameLoop runningLoop(running, procedure, game, devices);
+  EXPECT_EQ(runningLoop.run(), 7);
+  EXPECT_FALSE(game.paused());
+  EXPECT_TRUE(running.waits.empty());
+}

@@ -230,6 +230,24 @@ TEST(ObjectAnimation, MorphingBlendsIntoTheObjectsOwnFrame) {
   EXPECT_FLOAT_EQ(object.positions()[0], 1.0f);
 }
 
+TEST(ObjectAnimation, MorphingWithoutAFrameOfItsOwnLeavesTheAnimationAsItWas) {
+  for (const bool startsOnTheFirstFrame : {false, true}) {
+    FmObject object;
+    object.setMorphs(1);
+    ASSERT_TRUE(object.addAnimation(animationOf({frameAt(0, 0), frameAt(1, 2)})));
+    FmMesh* shared = object.animationAt(0)->frameAt(0);
+    if (startsOnTheFirstFrame) object.setCurrentFrame(shared);
+    object.selectAnimation(0);
+    for (int update = 0; update < 3; ++update) {
+      object.updateMesh(0.5f);
+      ASSERT_NE(object.currentFrame(), nullptr);
+      EXPECT_NE(object.currentFrame(), shared);
+      EXPECT_FLOAT_EQ(object.positions()[0], 1.0f) << "update " << update;
+    }
+    EXPECT_FLOAT_EQ(shared->vertices()[0], 0.0f);
+  }
+}
+
 TEST(ObjectAnimation, DisplayListReachesTheFrames) {
   FmObject object;
   FmMesh* first = frameAt(0, 0);

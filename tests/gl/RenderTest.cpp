@@ -22,6 +22,7 @@
 #include "FmMesh.h"
 #include "FmObject.h"
 #include "FmOpenGLTexture.h"
+#include "FmQuat.h"
 #include "FmTransformController.h"
 #include "GlBinding.h"
 #include "OffscreenGlContext.h"
@@ -322,6 +323,46 @@ TEST_F(RenderTest, AnObjectWhoseFacesUseTwoTexturesShowsBoth) {
   }
 }
 
+TEST_F(RenderTest, AnObjectWithoutTexturesIsDrawnUntextured) {
+  FmOpenGLTexture* red = addTexture(solidTexture("red", 2, 2, {255, 0, 0, 255}));
+  // Drawn too, hidden behind the plain square, it leaves its texture bound.
+  FmObject* behind = add(square("behind", {0, 0, -8}, {0}));
+  behind->addTexture(red);
+  add(square("plain", {0, 0, -5}, {0}));
+  start();
+  for (int frame = 0; frame < 2; ++frame) {
+    drawOneFrame();
+    EXPECT_EQ(centre(), (Pixel{255, 255, 255})) << "frame " << frame;
+  }
+}
+
+TEST_F(RenderTest, ADirectionalLightShinesAlongItsNodesMinusZAxis) {
+  FmObject* wall = add(square("wall", {0, 0, -5}, {0}));
+  auto* material = new FmMaterial;
+  material->setDiffuse({1.0f, 0.0f, 0.0f});
+  material->setAmbient({0.0f, 0.0f, 0.0f});
+  wall->setMaterial(material);
+  wall->setLit(1);
+  FmLight* sun = addLight({0, 30, 0});
+  sun->setLightType(FmLight::atInfinity);
+  sun->colourTrack().setValue({1.0f, 1.0f, 1.0f});
+  scene().setAmbient({0.0f, 0.0f, 0.0f});
+  start();
+  const auto litRed = [&](float turnDegrees) {
+    FmQuat turn;
+    turn.fromEuler({0.0f, turnDegrees, 0.0f});
+    sun->controller()->rotation().setValue(turn);
+    drawOneFrame();
+    return centre()[0];
+  };
+  // Shining along -z it lights the wall that faces +z head on; turned about y it
+  // lights it less, and turned round it lights only the wall's back.
+  const int headOn = litRed(0.0f);
+  EXPECT_GT(headOn, 240);
+  EXPECT_NEAR(litRed(60.0f), headOn / 2, 8);
+  EXPECT_LT(litRed(180.0f), 10);
+}
+
 TEST_F(RenderTest, TheStatisticsOverlayDrawsTextOnlyWhenShown) {
   start();
   const auto whitePixelsInOverlay = [this] {
@@ -491,6 +532,34 @@ TEST_F(RenderTest, LaterShotsAndRecordingsKeepTheEarlierFiles) {
   EXPECT_TRUE(std::filesystem::exists(directory / "scrn0000.tga"));
   EXPECT_EQ(std::filesystem::file_size(directory / "scrn0001.tga"), 4u);
   EXPECT_TRUE(std::filesystem::exists(directory / "scrn0002.tga"));
+}
+
+TEST_F(RenderTest, ASingleShotDuringARecordingLeavesTheRecordingAndTheClockAsTheyWere) {
+  start();
+  const std::filesystem::path directory = shotDirectory();
+  const std::string prefix = directory.string() + "/";
+  clock_.advanceMilliseconds(1000);
+  const float started = engine_->currentTime();
+  engine_->toggleRecording(prefix + "take-");
+  engine_->currentTime();
+  engine_->frame(0, 0, 0, 0, 0, 0);
+  ASSERT_TRUE(engine_->takeSnapshot(prefix));
+  EXPECT_TRUE(engine_->recording());
+  EXPECT_TRUE(engine_->captureActive());
+  const float during = engine_->currentTime();
+  engine_->frame(0, 0, 0, 0, 0, 0);
+  EXPECT_NEAR(engine_->currentTime() - during, FmEngine::captureStep, 1e-6f);
+  engine_->frame(0, 0, 0, 0, 0, 0);
+  engine_->toggleRecording(prefix + "take-");
+  EXPECT_FALSE(engine_->recording());
+  EXPECT_FALSE(engine_->captureActive());
+  EXPECT_TRUE(std::filesystem::exists(directory / "scrn0000.jpg"));
+  for (const char* name : {"take-scrn0000.tga", "take-scrn0001.tga", "take-scrn0002.tga"}) {
+    EXPECT_TRUE(std::filesystem::exists(directory / name)) << name;
+  }
+  // The game time runs again, on from where the recording began.
+  clock_.advanceMilliseconds(500);
+  EXPECT_NEAR(engine_->currentTime(), started + 0.5f, 1e-3f);
 }
 
 TEST_F(RenderTest, AShotIntoAMissingDirectoryFailsWithAMessage) {

@@ -64,7 +64,7 @@ FmObject* animatedTriangle(FmOpenGLTexture* texture) {
   return object;
 }
 
-void writeScene(const TempFile& path) {
+void writeScene(const TempFile& path, std::int32_t listedSailBlendMode = -1) {
   FmScene scene;
   auto* texture = new FmOpenGLTexture("canvas");
   ASSERT_TRUE(texture->setImage(1, 1, {1, 2, 3, 4}));
@@ -75,7 +75,10 @@ void writeScene(const TempFile& path) {
   camera->setController(new FmTransformController);
   worker.addNode(camera, nullptr);
   worker.addNode(new FmLight("sun", nullptr, -1.0f), nullptr);
-  worker.addNode(animatedTriangle(texture), nullptr);
+  FmObject* sail = animatedTriangle(texture);
+  worker.addNode(sail, nullptr);
+  // The sail stays in the list of the mode it had when added.
+  if (listedSailBlendMode >= 0) sail->setBlendMode(listedSailBlendMode);
   worker.setCamera(camera);
   scene.setAuxiliaryNode(new FmNode("aux", nullptr, -1.0f));
   RWBinaryFile file(path.c_str(), "wb");
@@ -114,6 +117,27 @@ TEST(LevelToolScene, SceneWrittenByTheEngineReadsBackAndDumps) {
         "FmFog (0x0488)", "  name: \"aux\"\n", "  name: \"canvas\"\n"}) {
     EXPECT_NE(dump.out.find(expected), std::string::npos) << expected << "\n" << dump.out;
   }
+}
+
+TEST(LevelToolScene, AnObjectListedAgainstItsBlendModeMovesToItsListWithAWarning) {
+  TempFile path("relisted");
+  writeScene(path, 3);
+  const SceneToolRun check = levelTool({"check", path.c_str()});
+  EXPECT_EQ(check.status, 0);
+  EXPECT_EQ(check.out,
+            "warning: object \"sail\" with blend mode 3 was listed with the opaque objects; it "
+            "is drawn with the blended objects\nok\n");
+
+  const LevelFile file(path.c_str());
+  ASSERT_TRUE(file.ok()) << file.problem();
+  const FmWorker& worker = file.scene()->worker();
+  EXPECT_EQ(worker.objects().entryCount(), 0u);
+  ASSERT_EQ(worker.blendObjects().entryCount(), 1u);
+  EXPECT_EQ(static_cast<const FmObject*>(worker.blendObjects().elementAt(0))->name(), "sail");
+
+  writeScene(path, 8);
+  EXPECT_NE(levelTool({"check", path.c_str()}).out.find("drawn with the alpha-tested objects"),
+            std::string::npos);
 }
 
 TEST(LevelToolScene, MultiLevelFilesReadTheChosenLevel) {

@@ -25,6 +25,11 @@ struct Options {
 
 int check(const Options& options, std::ostream& out) {
   const LevelFile file(options.path, options.level);
+  if (file.scene()) {
+    for (const std::string& warning : file.scene()->worker().readWarnings()) {
+      out << "warning: " << warning << '\n';
+    }
+  }
   out << (file.ok() ? "ok" : file.problem()) << '\n';
   return file.ok() ? statusOk : statusProblem;
 }
