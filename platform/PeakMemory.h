@@ -5,3 +5,6 @@
 // The most memory the process has held in RAM at once so far, in kilobytes; 0 when
 // the system does not say.
 std::uint64_t peakResidentKilobytes();
+
+// The memory the process holds in RAM now, in kilobytes; 0 when the system does not say.
+std::uint64_t residentKilobytes();

@@ -16,8 +16,8 @@ constexpr double maximumStep = 3600.0;
 const char* const description =
     "Plays a level N frames (default 300) at a fixed time step (default 1/30 s),\n"
     "drawing each frame in an offscreen 800x600 OpenGL context, and prints the\n"
-    "frame statistics and every hit, win and fail event with its frame and game\n"
-    "time.";
+    "frame statistics and every hit, win, fail, launch and wrap event with its\n"
+    "frame and game time.";
 
 template <typename Number>
 bool parseNumber(std::string_view text, Number& value) {
@@ -92,6 +92,17 @@ void describeOptions(CLI::App& app, BenchOptions& options, std::string& fireAt, 
         std::vector<std::int32_t> frames;
         return parseFrameList(text, frames);
       }));
+  app.add_option("--fire-every", options.fireEvery,
+                 "also fire at every frame whose number is a multiple of K")
+      ->type_name("K")
+      ->check(number<std::int32_t>("a frame count from 1",
+                                   [](std::int32_t every) { return every >= 1; }));
+  app.add_option("--sample-every", options.sampleEvery,
+                 "with --json, record what the level holds every K frames: its nodes, those "
+                 "that expire, the flock's extent and the memory in use")
+      ->type_name("K")
+      ->check(number<std::int32_t>("a frame count from 1",
+                                   [](std::int32_t every) { return every >= 1; }));
   app.add_option("--turn", turn, "steady turn rates in degrees per second (pitch, yaw)")
       ->type_name("P,Y")
       ->check(wants("two turn rates split by a comma", [](const std::string& text) {

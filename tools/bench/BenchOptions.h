@@ -18,6 +18,11 @@ struct BenchOptions {
   std::int32_t level = 1;
   std::int32_t flock = 0;
   std::vector<std::int32_t> fireAt;
+  // Fires at every frame whose number is a multiple of it too; 0: never.
+  std::int32_t fireEvery = 0;
+  // Records what the scene holds after every frame whose number is a multiple of
+  // it (frame 0 included); 0: never.
+  std::int32_t sampleEvery = 0;
   float turnPitch = 0.0f;
   float turnYaw = 0.0f;
   bool json = false;

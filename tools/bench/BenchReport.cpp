@@ -103,6 +103,24 @@ void printJsonPacing(const FrameTimes& times, std::ostream& out) {
   out << "}";
 }
 
+void printJsonPoint(const FmPoint& point, std::ostream& out) {
+  out << "[" << jsonNumber(point.x) << "," << jsonNumber(point.y) << "," << jsonNumber(point.z)
+      << "]";
+}
+
+// An empty box is null.
+void printJsonBox(const BenchBox& box, std::ostream& out) {
+  if (box.empty()) {
+    out << "null";
+    return;
+  }
+  out << "{\"minimum\":";
+  printJsonPoint(box.minimum, out);
+  out << ",\"maximum\":";
+  printJsonPoint(box.maximum, out);
+  out << "}";
+}
+
 }  // namespace
 
 void printBenchTable(const BenchResult& result, std::ostream& out) {
@@ -144,5 +162,18 @@ void printBenchJson(const BenchResult& result, std::ostream& out) {
   printJsonFrame("worst", statistics.worst(), out);
   out << "},";
   printJsonPacing(result.frameTimes, out);
-  out << ",\"peakMemoryKilobytes\":" << result.peakMemoryKilobytes << "}\n";
+  out << ",\"peakMemoryKilobytes\":" << result.peakMemoryKilobytes;
+  out << ",\"timeLimit\":" << jsonNumber(result.timeLimit) << ",\"levelBounds\":";
+  printJsonBox(result.levelBounds, out);
+  out << ",\"samples\":[";
+  for (std::size_t i = 0; i < result.samples.size(); ++i) {
+    const BenchSample& sample = result.samples[i];
+    out << (i ? "," : "") << "{\"frame\":" << sample.frame
+        << ",\"time\":" << jsonNumber(sample.time) << ",\"nodes\":" << sample.nodes
+        << ",\"expiring\":" << sample.expiring << ",\"flockMembers\":" << sample.flockMembers
+        << ",\"flock\":";
+    printJsonBox(sample.flock, out);
+    out << ",\"residentKilobytes\":" << sample.residentKilobytes << "}";
+  }
+  out << "]}\n";
 }

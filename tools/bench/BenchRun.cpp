@@ -8,6 +8,8 @@
 #include "FmEngine.h"
 #include "FmFlock.h"
 #include "FmGLEngine.h"
+#include "FmObject.h"
+#include "FmTimerBarController.h"
 #include "GameLevel.h"
 #include "OffscreenGlContext.h"
 #include "PeakMemory.h"
@@ -21,6 +23,58 @@ std::size_t flockMembers(const FmWorker& worker) {
     members += static_cast<const FmFlock*>(worker.flocks().elementAt(i))->childCount();
   }
   return members;
+}
+
+void countNodes(const FmNode& node, BenchSample& sample) {
+  ++sample.nodes;
+  if (node.expiryTime() != FmNode::neverExpires) ++sample.expiring;
+  for (std::size_t i = 0; i < node.childCount(); ++i) countNodes(*node.childAt(i), sample);
+}
+
+FmPoint positionOf(const FmNode& node) {
+  FmMatrix world = FmMatrix::identity();
+  node.getWorldMatrix(world);
+  return {world[12], world[13], world[14]};
+}
+
+const FmFlock* activeFlock(const FmWorker& worker) {
+  const auto index = static_cast<std::size_t>(worker.currentFlock());
+  if (index >= worker.flocks().entryCount()) return nullptr;
+  return dynamic_cast<const FmFlock*>(worker.flocks().elementAt(index));
+}
+
+BenchSample sampleOf(const FmWorker& worker, std::int32_t frame, float time) {
+  BenchSample sample;
+  sample.frame = frame;
+  sample.time = time;
+  for (std::size_t i = 0; i < worker.root().childCount(); ++i) {
+    countNodes(*worker.root().childAt(i), sample);
+  }
+  if (const FmFlock* flock = activeFlock(worker)) {
+    sample.flockMembers = flock->childCount();
+    for (std::size_t i = 0; i < flock->childCount(); ++i) {
+      sample.flock.add(positionOf(*flock->childAt(i)), 0.0f);
+    }
+  }
+  sample.residentKilobytes = residentKilobytes();
+  return sample;
+}
+
+// The level's own objects: neither flock members nor anything that expires.
+BenchBox levelBoundsOf(const FmWorker& worker) {
+  BenchBox bounds;
+  for (const RWOrdered* list :
+       {&worker.objects(), &worker.alphaObjects(), &worker.blendObjects()}) {
+    for (std::size_t i = 0; i < list->entryCount(); ++i) {
+      const auto* object = dynamic_cast<const FmObject*>(list->elementAt(i));
+      if (!object || object->expiryTime() != FmNode::neverExpires ||
+          dynamic_cast<const FmFlock*>(object->parent())) {
+        continue;
+      }
+      bounds.add(positionOf(*object), object->boundingRadius());
+    }
+  }
+  return bounds;
 }
 
 // Screenshots of every K-th frame. The capture is open only while such a frame is
@@ -72,9 +126,11 @@ public:
   void playFrame(std::int32_t frame, BenchResult& result) {
     clock_.setSeconds(frame * options_.step);
     const float now = engine_.currentTime();
+    if (frame > 0 && now < lastTime_) result.events.push_back({frame, now, BenchEvent::Kind::wrap});
+    lastTime_ = now;
     FmWorker& worker = engine_.scene().worker();
-    if (std::find(options_.fireAt.begin(), options_.fireAt.end(), frame) != options_.fireAt.end()) {
-      worker.launchProjectile(now);
+    if (firesAt(frame) && worker.launchProjectile(now)) {
+      result.events.push_back({frame, now, BenchEvent::Kind::launch});
     }
     const std::size_t membersBefore = flockMembers(worker);
     shots_.beforeFrame(frame);
@@ -96,9 +152,18 @@ public:
       result.events.push_back({frame, now, BenchEvent::Kind::fail});
       worker.restartFlock(now);
     }
+    if (options_.sampleEvery > 0 && frame % options_.sampleEvery == 0) {
+      result.samples.push_back(sampleOf(worker, frame, now));
+    }
   }
 
 private:
+  bool firesAt(std::int32_t frame) const {
+    if (options_.fireEvery > 0 && frame % options_.fireEvery == 0) return true;
+    return std::find(options_.fireAt.begin(), options_.fireAt.end(), frame) !=
+           options_.fireAt.end();
+  }
+
   double secondsSince(std::uint64_t start) const {
     const std::uint64_t frequency = frameClock_.frequency();
     if (frequency == 0) return 0.0;
@@ -111,6 +176,7 @@ private:
   BenchShots& shots_;
   const FmClock& frameClock_;
   FmGLEngine* drawing_;
+  float lastTime_ = 0.0f;
 };
 
 BenchResult play(const BenchOptions& options, FmEngine& engine, SteppedClock& clock,
@@ -120,6 +186,9 @@ BenchResult play(const BenchOptions& options, FmEngine& engine, SteppedClock& cl
   BenchShots shots(options, drawing);
   BenchPlayer player(options, engine, clock, shots, frameClock, drawing);
   BenchResult result;
+  const FmWorker& worker = engine.scene().worker();
+  result.levelBounds = levelBoundsOf(worker);
+  if (worker.timerBar()) result.timeLimit = worker.timerBar()->getLimit();
   for (std::int32_t frame = 0; frame < options.frames; ++frame) {
     player.playFrame(frame, result);
     ++result.frames;
@@ -131,6 +200,13 @@ BenchResult play(const BenchOptions& options, FmEngine& engine, SteppedClock& cl
 
 }  // namespace
 
+void BenchBox::add(const FmPoint& point, float radius) {
+  minimum = {std::min(minimum.x, point.x - radius), std::min(minimum.y, point.y - radius),
+             std::min(minimum.z, point.z - radius)};
+  maximum = {std::max(maximum.x, point.x + radius), std::max(maximum.y, point.y + radius),
+             std::max(maximum.z, point.z + radius)};
+}
+
 std::string_view kindName(BenchEvent::Kind kind) {
   switch (kind) {
     case BenchEvent::Kind::hit:
@@ -139,6 +215,10 @@ std::string_view kindName(BenchEvent::Kind kind) {
       return "win";
     case BenchEvent::Kind::fail:
       return "fail";
+    case BenchEvent::Kind::launch:
+      return "launch";
+    case BenchEvent::Kind::wrap:
+      return "wrap";
   }
   return "unknown";
 }

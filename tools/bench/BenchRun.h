@@ -9,10 +9,13 @@
 #include "BenchOptions.h"
 #include "FmClock.h"
 #include "FmFrameStatistics.h"
+#include "FmPoint.h"
 #include "FrameTimes.h"
 
+// A launch is a projectile fired; a wrap, the game time going back as a looping scene
+// begins again.
 struct BenchEvent {
-  enum class Kind { hit, win, fail };
+  enum class Kind { hit, win, fail, launch, wrap };
 
   std::int32_t frame;
   float time;
@@ -20,6 +23,29 @@ struct BenchEvent {
 };
 
 std::string_view kindName(BenchEvent::Kind kind);
+
+// An axis-aligned box; empty while its minimum exceeds its maximum.
+struct BenchBox {
+  FmPoint minimum{1e30f, 1e30f, 1e30f};
+  FmPoint maximum{-1e30f, -1e30f, -1e30f};
+
+  bool empty() const { return minimum.x > maximum.x; }
+  void add(const FmPoint& point, float radius);
+};
+
+// What the level held after a frame.
+struct BenchSample {
+  std::int32_t frame = 0;
+  float time = 0.0f;
+  // Nodes in the scene's tree, and those among them that expire (rockets, hit
+  // creatures, explosions and their debris).
+  std::size_t nodes = 0;
+  std::size_t expiring = 0;
+  std::size_t flockMembers = 0;
+  // Where the active flock's members are.
+  BenchBox flock;
+  std::uint64_t residentKilobytes = 0;
+};
 
 struct BenchResult {
   std::int32_t frames = 0;
@@ -30,6 +56,11 @@ struct BenchResult {
   FrameTimes frameTimes;
   // The process's peak resident memory at the end of the run.
   std::uint64_t peakMemoryKilobytes = 0;
+  std::vector<BenchSample> samples;
+  // What the level's objects take up at the start, flocks and projectiles aside.
+  BenchBox levelBounds;
+  // The active flock's time limit, which its timer bar runs over; 0: none.
+  float timeLimit = 0.0f;
 };
 
 // Drawing was asked for, but no OpenGL rendering context could be made.
