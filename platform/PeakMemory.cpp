@@ -1,5 +1,6 @@
 #include "PeakMemory.h"
 
+#include <malloc.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -22,4 +23,10 @@ std::uint64_t residentKilobytes() {
   const long pageBytes = sysconf(_SC_PAGESIZE);
   if (!read || pageBytes <= 0) return 0;
   return resident * static_cast<std::uint64_t>(pageBytes) / 1024;
+}
+
+std::uint64_t heapBytesInUse() {
+  const struct mallinfo2 info = mallinfo2();
+  // Small blocks come from the arenas, large ones are mapped one by one.
+  return static_cast<std::uint64_t>(info.uordblks) + static_cast<std::uint64_t>(info.hblkhd);
 }

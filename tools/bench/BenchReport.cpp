@@ -173,7 +173,8 @@ void printBenchJson(const BenchResult& result, std::ostream& out) {
         << ",\"expiring\":" << sample.expiring << ",\"flockMembers\":" << sample.flockMembers
         << ",\"flock\":";
     printJsonBox(sample.flock, out);
-    out << ",\"residentKilobytes\":" << sample.residentKilobytes << "}";
+    out << ",\"residentKilobytes\":" << sample.residentKilobytes
+        << ",\"heapKilobytes\":" << sample.heapKilobytes << "}";
   }
   out << "]}\n";
 }

@@ -153,11 +153,19 @@ public:
       worker.restartFlock(now);
     }
     if (options_.sampleEvery > 0 && frame % options_.sampleEvery == 0) {
-      result.samples.push_back(sampleOf(worker, frame, now));
+      BenchSample sample = sampleOf(worker, frame, now);
+      sample.heapKilobytes = engineHeapKilobytes(result);
+      result.samples.push_back(sample);
     }
   }
 
 private:
+  static std::uint64_t engineHeapKilobytes(const BenchResult& result) {
+    const std::uint64_t heap = heapBytesInUse();
+    const std::uint64_t record = result.heldBytes();
+    return heap > record ? (heap - record) / 1024 : 0;
+  }
+
   bool firesAt(std::int32_t frame) const {
     if (options_.fireEvery > 0 && frame % options_.fireEvery == 0) return true;
     return std::find(options_.fireAt.begin(), options_.fireAt.end(), frame) !=
@@ -186,6 +194,12 @@ BenchResult play(const BenchOptions& options, FmEngine& engine, SteppedClock& cl
   BenchShots shots(options, drawing);
   BenchPlayer player(options, engine, clock, shots, frameClock, drawing);
   BenchResult result;
+  // The run's record takes what room it can before the first frame, so that the
+  // memory that the samples see grow is the level's.
+  result.frameTimes.reserve(static_cast<std::size_t>(std::max(options.frames, 0)));
+  if (options.sampleEvery > 0) {
+    result.samples.reserve(static_cast<std::size_t>(options.frames / options.sampleEvery + 1));
+  }
   const FmWorker& worker = engine.scene().worker();
   result.levelBounds = levelBoundsOf(worker);
   if (worker.timerBar()) result.timeLimit = worker.timerBar()->getLimit();
@@ -205,6 +219,11 @@ void BenchBox::add(const FmPoint& point, float radius) {
              std::min(minimum.z, point.z - radius)};
   maximum = {std::max(maximum.x, point.x + radius), std::max(maximum.y, point.y + radius),
              std::max(maximum.z, point.z + radius)};
+}
+
+std::size_t BenchResult::heldBytes() const {
+  return events.capacity() * sizeof(BenchEvent) + samples.capacity() * sizeof(BenchSample) +
+         frameTimes.heldBytes();
 }
 
 std::string_view kindName(BenchEvent::Kind kind) {

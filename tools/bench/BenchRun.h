@@ -45,6 +45,9 @@ struct BenchSample {
   // Where the active flock's members are.
   BenchBox flock;
   std::uint64_t residentKilobytes = 0;
+  // The heap that the program holds, less the run's own record of events, samples and
+  // frame times: what the engine and the level take.
+  std::uint64_t heapKilobytes = 0;
 };
 
 struct BenchResult {
@@ -61,6 +64,9 @@ struct BenchResult {
   BenchBox levelBounds;
   // The active flock's time limit, which its timer bar runs over; 0: none.
   float timeLimit = 0.0f;
+
+  // The heap bytes that this record's lists take up.
+  std::size_t heldBytes() const;
 };
 
 // Drawing was asked for, but no OpenGL rendering context could be made.

@@ -3,6 +3,14 @@
 #include <algorithm>
 #include <cmath>
 
+void FrameTimes::reserve(std::size_t frames) {
+  if (frames <= seconds_.capacity()) return;
+  const std::size_t held = seconds_.size();
+  // Writing the room makes it resident now rather than page by page during the run.
+  seconds_.resize(frames);
+  seconds_.resize(held);
+}
+
 std::optional<double> FrameTimes::percentile(double share) const {
   if (seconds_.empty()) return std::nullopt;
   const double clamped = std::clamp(share, 0.0, 1.0);

@@ -8,6 +8,10 @@
 class FrameTimes {
 public:
   void add(double seconds) { seconds_.push_back(seconds); }
+  // Makes room for that many frames at once, so that adding them takes no more memory.
+  void reserve(std::size_t frames);
+  // The bytes that the times take up.
+  std::size_t heldBytes() const { return seconds_.capacity() * sizeof(double); }
   std::size_t count() const { return seconds_.size(); }
 
   // The time that the given share (0 to 1) of the frames take at most, by nearest
