@@ -87,6 +87,14 @@ void BenchProgram::plainValue(const std::string& measure, const std::string& val
   if (measured) addLine(measure, *measured, 0, "-", "-");
 }
 
+void BenchProgram::timeAtMost(const std::string& measure, const std::string& value,
+                              double mostMilliseconds) {
+  const auto measured = times(value, "");
+  if (!measured) return;
+  const bool met = measured->value * 1000 <= mostMilliseconds;
+  addLine(measure, *measured, 0, formatted("<= %.3g ms", mostMilliseconds), met ? "yes" : "no");
+}
+
 int BenchProgram::finish(std::ostream& out) const {
   for (const std::string& line : lines_) out << line << "\n";
   return missing_ || !valid_ ? 1 : 0;

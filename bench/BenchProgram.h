@@ -32,6 +32,8 @@ public:
   void plainRatio(const std::string& measure, const std::string& value, const std::string& floor);
   // A time without a floor.
   void plainValue(const std::string& measure, const std::string& value);
+  // A time without a floor; met when at most `mostMilliseconds`.
+  void timeAtMost(const std::string& measure, const std::string& value, double mostMilliseconds);
 
   // Prints the lines; 0 when every measure was taken, 1 when one is missing.
   int finish(std::ostream& out) const;

@@ -52,6 +52,7 @@ FmFlock::FmFlock() = default;
 
 FmFlock::FmFlock(const FmFlock& other)
     : FmNode(other),
+      neighbourSearch_(other.neighbourSearch_),
       neighbourRadiusSq_(other.neighbourRadiusSq_),
       repelScale_(other.repelScale_),
       prototype_(other.prototype_),
@@ -105,7 +106,7 @@ void FmFlock::resetFlock() {
   FmNode::clear();
   parent_ = nullptr;
   destroyPrototype();
-  closeness_.clear();
+  positions_.clear();
   memberDimension_ = 0;
   neighbourRadiusSq_ = repelScale_ = 0;
   active_ = 1;
@@ -177,7 +178,7 @@ void FmFlock::scalePositions(const FmPoint& factors) {
 }
 
 void FmFlock::removeMembers() {
-  closeness_ = {};
+  positions_.clear();
   memberDimension_ = 0;
   while (childCount() > 0) {
     FmNode* member = childAt(childCount() - 1);
@@ -210,7 +211,6 @@ void FmFlock::populate(float time) {
   if (prototype_) prototype_->computeBounds(static_cast<int>(time));
   if (!prototype_ || memberCount_ <= 0 || prototype_->isAncestorOf(this)) return;
   memberDimension_ = static_cast<std::size_t>(memberCount_);
-  closeness_.assign(memberDimension_ * memberDimension_, 0.0f);
   for (std::int32_t i = 0; i < memberCount_; ++i) {
     FmNode* member = prototype_->duplicate();
     if (!member) continue;
@@ -225,7 +225,7 @@ void FmFlock::restart(float time) {
   restartClocks(*this);
   FmEngine* engine = FmEngine::instance();
   if (engine && active_) engine->startTimerBar(timeLimit_);
-  if (!prototype_ || closeness_.empty() || memberCount_ <= 0) return;
+  if (!prototype_ || memberDimension_ == 0 || memberCount_ <= 0) return;
   if (childCount() != static_cast<std::size_t>(memberCount_)) return;
   const float radius = prototype_->boundingRadius();
   deriveSettings(radius);
@@ -265,7 +265,7 @@ FmBoidController* FmFlock::memberBoid(std::size_t index) const {
 int FmFlock::update(float time, const FmMatrix& parentMatrix) {
   const float localTime = std::max(time - timeOffset_, 0.0f);
   if (active_ && decidesOutcome(localTime)) return 1;
-  if (!closeness_.empty()) moveFlock(localTime, parentMatrix);
+  if (memberDimension_ != 0) moveFlock(localTime, parentMatrix);
   for (std::size_t i = 0; i < childCount(); ++i) childAt(i)->update(localTime, parentMatrix);
   return 1;
 }
@@ -293,9 +293,13 @@ void FmFlock::moveFlock(float localTime, const FmMatrix& parentMatrix) {
     centre = controller_->position().value();
   }
   const std::vector<FmBoidController*> boids = measuredBoids();
-  measureCloseness(boids, centre);
+  startFrame(boids, centre);
   for (FmBoidController* boid : boids) keepBetweenFloorAndCeiling(*boid);
-  pushPairs(boids);
+  if (neighbourSearch_ == NeighbourSearch::grid) {
+    pushGridPairs(boids);
+  } else {
+    pushEveryPair(boids);
+  }
 }
 
 // The members with boid controllers, as many as the closeness has room for.
@@ -307,22 +311,12 @@ std::vector<FmBoidController*> FmFlock::measuredBoids() const {
   return boids;
 }
 
-// Every pair is measured once, from positions gathered side by side, into the row
-// of its first member: the matrix is written in order, and closenessAt reads a pair
-// from there whichever way round it is asked.
-void FmFlock::measureCloseness(const std::vector<FmBoidController*>& boids, const FmPoint& centre) {
+// Gathers the positions side by side and empties every member's inputs.
+void FmFlock::startFrame(const std::vector<FmBoidController*>& boids, const FmPoint& centre) {
   positions_.clear();
-  for (const FmBoidController* boid : boids) positions_.push_back(boid->position().value());
-  const std::size_t count = positions_.size();
-  for (std::size_t i = 0; i < count; ++i) {
-    const FmPoint position = positions_[i];
-    float* row = closeness_.data() + i * memberDimension_;
-    row[i] = 0;
-    for (std::size_t j = i + 1; j < count; ++j) {
-      const float room = neighbourRadiusSq_ - lengthSq(position - positions_[j]);
-      row[j] = neighbourRadiusSq_ > 0 && room >= 0 ? room / neighbourRadiusSq_ : 0.0f;
-    }
-    boids[i]->beginFrame(centre);
+  for (FmBoidController* boid : boids) {
+    positions_.push_back(boid->position().value());
+    boid->beginFrame(centre);
   }
 }
 
@@ -335,19 +329,51 @@ void FmFlock::keepBetweenFloorAndCeiling(FmBoidController& boid) const {
   }
 }
 
-void FmFlock::pushPairs(const std::vector<FmBoidController*>& boids) {
+// Of two measured members, the first before the second: both passes and
+// closenessAt measure a pair the same way round.
+float FmFlock::closeness(std::size_t i, std::size_t j) const {
+  const float room = neighbourRadiusSq_ - lengthSq(positions_[i] - positions_[j]);
+  return neighbourRadiusSq_ > 0 && room >= 0 ? room / neighbourRadiusSq_ : 0.0f;
+}
+
+void FmFlock::pushPair(std::size_t i, std::size_t j, float k,
+                       const std::vector<FmBoidController*>& boids) const {
+  FmBoidController& a = *boids[i];
+  FmBoidController& b = *boids[j];
+  const FmPoint force = unit(positions_[i] - positions_[j]) * pairForce(k);
+  a.addPush(force);
+  b.addPush(force * -1.0f);
+  a.addNeighbour(b.heading(), k);
+  b.addNeighbour(a.heading(), k);
+}
+
+void FmFlock::pushEveryPair(const std::vector<FmBoidController*>& boids) const {
   for (std::size_t i = 0; i < boids.size(); ++i) {
-    FmBoidController& a = *boids[i];
     for (std::size_t j = i + 1; j < boids.size(); ++j) {
-      const float k = closeness_[i * memberDimension_ + j];
+      const float k = closeness(i, j);
       if (k <= 0) continue;
-      FmBoidController& b = *boids[j];
-      const FmPoint force = unit(positions_[i] - positions_[j]) * pairForce(k);
-      a.addPush(force);
-      b.addPush(force * -1.0f);
-      a.addNeighbour(b.heading(), k);
-      b.addNeighbour(a.heading(), k);
+      pushPair(i, j, k, boids);
     }
+  }
+}
+
+// The pairs in the order of pushEveryPair: each member's later neighbours
+// ascending, so every member sums its inputs in the same order. The cells are a
+// thousandth longer than the neighbour distance, so that no rounding of a
+// coordinate puts a pair within reach two cells apart.
+void FmFlock::pushGridPairs(const std::vector<FmBoidController*>& boids) {
+  if (!(neighbourRadiusSq_ > 0)) return;
+  grid_.build(positions_, std::sqrt(static_cast<double>(neighbourRadiusSq_)) * 1.001);
+  for (std::size_t i = 0; i < boids.size(); ++i) {
+    candidates_.clear();
+    grid_.appendLaterNeighbours(i, candidates_);
+    partners_.clear();
+    for (const std::uint32_t j : candidates_) {
+      const float k = closeness(i, j);
+      if (!(k <= 0)) partners_.emplace_back(j, k);
+    }
+    std::sort(partners_.begin(), partners_.end());
+    for (const auto& [j, k] : partners_) pushPair(i, j, k, boids);
   }
 }
 
@@ -358,8 +384,8 @@ float FmFlock::pairForce(float closeness) const {
 }
 
 float FmFlock::closenessAt(std::size_t i, std::size_t j) const {
-  if (i >= memberDimension_ || j >= memberDimension_) return 0;
-  return closeness_[std::min(i, j) * memberDimension_ + std::max(i, j)];
+  if (i == j || i >= positions_.size() || j >= positions_.size()) return 0;
+  return closeness(std::min(i, j), std::max(i, j));
 }
 
 namespace {

@@ -2,8 +2,10 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
+#include "FmNeighbourGrid.h"
 #include "FmNode.h"
 #include "FmObject.h"
 #include "FmPoint.h"
@@ -12,19 +14,25 @@ class FmBoidController;
 
 // A node whose children are the members of a flock: copies of a prototype object,
 // each moved by its own boid controller. Every frame the flock measures how close
-// the members are to each other and turns that into their steering inputs. The
+// the members are to each other and turns that into their steering inputs: only
+// pairs within the neighbour radius count, and a grid of cells of that size finds
+// them, with the same results as measuring every pair. The
 // active flock decides the level: won when it has no members left, lost when its
 // time limit has passed.
 class FmFlock : public FmNode {
 public:
   static constexpr RWClassID id = 1149;
   static constexpr std::int32_t storedVersion = 103;
-  // The most members a flock may have: the closeness of every pair is kept, so a
-  // full flock holds 64 MB of it.
-  static constexpr std::int32_t maxMemberCount = 4096;
+  // The most members a flock may have. A level's flocks together are held to
+  // FmWorker::maxFlockNodes when it is read; flocks built in code may be larger.
+  static constexpr std::int32_t maxMemberCount = 16384;
   static constexpr std::uint32_t restartSeed = 100;
 
   FmFlock();
+  // How the members near each member are found: through the grid, or by measuring
+  // every pair. Both give the same results to the bit.
+  enum class NeighbourSearch { grid, everyPair };
+
   // Copies the settings and shares the prototype without owning it; the copy has
   // no closeness until it is populated.
   FmFlock(const FmFlock& other);
@@ -54,7 +62,7 @@ public:
   // Raises the win or fail event, or moves the members one frame; returns 1.
   int update(float time, const FmMatrix& parentMatrix) override;
 
-  // Frees the closeness and removes every member, destroying them when the flock
+  // Forgets the closeness and removes every member, destroying them when the flock
   // owns its children. The caller takes them out of any list first.
   virtual void removeMembers();
 
@@ -67,8 +75,11 @@ public:
   // The force along the line between two members at the closeness: below 0 it draws
   // them together, above 0 it drives them apart.
   float pairForce(float closeness) const;
-  // The closeness of two members at the last update; 0 outside the members measured.
+  // The closeness of two members at the positions of the last update; 0 for a
+  // member with itself and outside the members measured.
   float closenessAt(std::size_t i, std::size_t j) const;
+  NeighbourSearch neighbourSearch() const { return neighbourSearch_; }
+  void setNeighbourSearch(NeighbourSearch search) { neighbourSearch_ = search; }
 
   FmObject* prototype() const { return prototype_; }
   // Destroys an owned previous prototype. Members share their prototype's geometry,
@@ -96,7 +107,8 @@ public:
   void setTimeLimit(float seconds) { timeLimit_ = seconds; }
   const FmPoint& centre() const { return centre_; }
   void setCentre(const FmPoint& centre) { centre_ = centre; }
-  bool hasCloseness() const { return !closeness_.empty(); }
+  // Whether the flock was populated to measure its members' closeness.
+  bool hasCloseness() const { return memberDimension_ != 0; }
 
 private:
   void resetFlock();
@@ -109,15 +121,23 @@ private:
   void scatterMembers(float radius);
   void moveFlock(float localTime, const FmMatrix& parentMatrix);
   std::vector<FmBoidController*> measuredBoids() const;
-  void measureCloseness(const std::vector<FmBoidController*>& boids, const FmPoint& centre);
+  void startFrame(const std::vector<FmBoidController*>& boids, const FmPoint& centre);
   void keepBetweenFloorAndCeiling(FmBoidController& boid) const;
-  void pushPairs(const std::vector<FmBoidController*>& boids);
+  float closeness(std::size_t i, std::size_t j) const;
+  void pushPair(std::size_t i, std::size_t j, float k,
+                const std::vector<FmBoidController*>& boids) const;
+  void pushEveryPair(const std::vector<FmBoidController*>& boids) const;
+  void pushGridPairs(const std::vector<FmBoidController*>& boids);
 
-  // memberDimension x memberDimension, row by row.
-  std::vector<float> closeness_;
   // The measured members' positions of the current frame, side by side.
   std::vector<FmPoint> positions_;
+  FmNeighbourGrid grid_;
+  // One member's later neighbours and their closeness, reused from member to member.
+  std::vector<std::uint32_t> candidates_;
+  std::vector<std::pair<std::uint32_t, float>> partners_;
+  // The number of members measured, fixed when the flock is populated.
   std::size_t memberDimension_ = 0;
+  NeighbourSearch neighbourSearch_ = NeighbourSearch::grid;
   float neighbourRadiusSq_ = 0;
   float repelScale_ = 0;
   FmObject* prototype_ = nullptr;

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 #include <memory>
 #include <string>
 #include <vector>
@@ -334,6 +336,128 @@ TEST(FlockCloseness, ExtraChildrenStayOutsideTheCloseness) {
   EXPECT_EQ(flock->closenessAt(0, 4), 0.0f);
   EXPECT_EQ(boidOf(*flock, 4).neighbours(), 0);
   EXPECT_EQ(boidOf(*flock, 0).neighbours(), 1);
+}
+
+// ---- the grid against every pair ---------------------------------------------------
+
+// Everything a member's frame leaves behind, bit for bit.
+std::vector<std::uint32_t> memberBits(const FmFlock& flock) {
+  std::vector<std::uint32_t> bits;
+  const auto add = [&bits](const FmPoint& p) {
+    for (const float v : {p.x, p.y, p.z}) bits.push_back(std::bit_cast<std::uint32_t>(v));
+  };
+  for (std::size_t i = 0; i < flock.childCount(); ++i) {
+    const FmBoidController& boid = boidOf(flock, i);
+    add(boid.position().value());
+    add(boid.heading());
+    add(boid.push());
+    add(boid.alignment());
+    add({boid.speed(), boid.pitch(), boid.yaw()});
+    add({boid.roll(), boid.turnRate(), 0});
+    bits.push_back(static_cast<std::uint32_t>(boid.neighbours()));
+  }
+  return bits;
+}
+
+// A flock of n members packed into a flat box where each has a few neighbours,
+// between a floor and a ceiling that some of them start beyond, with a pair on
+// top of each other and a pair exactly at the neighbour distance.
+std::unique_ptr<FmFlock> crowdedFlock(std::int32_t members, FmFlock::NeighbourSearch search) {
+  auto flock = flockOf(members, 1.5f);
+  flock->setNeighbourSearch(search);
+  flock->setRepelThreshold(0.7f);
+  flock->setFloor(-4.0f);
+  flock->setCeiling(4.0f);
+  flock->setCentre({20, 0, -30});
+  flock->populate(0.0f);
+  flock->restart(0.0f);
+  const float side = std::sqrt(static_cast<float>(members) * 8.0f);
+  FmRandom::seed(7);
+  for (std::size_t i = 0; i < flock->childCount(); ++i) {
+    const FmPoint p{20 + (FmRandom::uniform() - 0.5f) * side, (FmRandom::uniform() - 0.5f) * 12,
+                    -30 + (FmRandom::uniform() - 0.5f) * side};
+    boidOf(*flock, i).position().setValue(p);
+  }
+  const FmPoint first = boidOf(*flock, 0).position().value();
+  boidOf(*flock, 1).position().setValue(first);
+  const float reach = std::sqrt(flock->neighbourRadiusSq());
+  boidOf(*flock, 2).position().setValue(first + FmPoint{reach, 0, 0});
+  return flock;
+}
+
+// Plays both flocks frame by frame and stops at the first frame that differs.
+void expectSameFrames(std::int32_t members, int frames) {
+  auto grid = crowdedFlock(members, FmFlock::NeighbourSearch::grid);
+  auto pairs = crowdedFlock(members, FmFlock::NeighbourSearch::everyPair);
+  ASSERT_EQ(memberBits(*grid), memberBits(*pairs));
+  std::int64_t pairsFound = 0;
+  for (int f = 1; f <= frames; ++f) {
+    const float time = static_cast<float>(f) / 30.0f;
+    frame(*grid, time);
+    frame(*pairs, time);
+    ASSERT_EQ(memberBits(*grid), memberBits(*pairs)) << members << " members, frame " << f;
+    for (std::size_t i = 0; i < grid->childCount(); ++i)
+      pairsFound += boidOf(*grid, i).neighbours();
+  }
+  EXPECT_GT(pairsFound, static_cast<std::int64_t>(members) * frames)
+      << "the members are close enough to steer each other";
+}
+
+TEST(FlockGrid, TwentyMembersFlyAsWhenEveryPairIsMeasured) {
+  expectSameFrames(20, 600);
+}
+
+TEST(FlockGrid, TwoHundredAndFiftyMembersFlyAsWhenEveryPairIsMeasured) {
+  expectSameFrames(250, 600);
+}
+
+TEST(FlockGrid, TwoThousandMembersFlyAsWhenEveryPairIsMeasured) {
+  expectSameFrames(2000, 600);
+}
+
+// Members on one spot, members thrown to infinity or beyond numbers, and members
+// far beyond the grid's range: whatever every pair gives, the grid gives.
+TEST(FlockGrid, DegenerateFlocksMatchEveryPair) {
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  const float inf = std::numeric_limits<float>::infinity();
+  const std::vector<std::vector<FmPoint>> layouts = {
+      {{1, 1, 1}, {1, 1, 1}, {1, 1, 1}, {1, 1, 1}, {1, 1, 1}, {1, 1, 1}},
+      {{0, 0, 0}, {inf, 0, 0}, {nan, 1, 0}, {1, 0, 0}, {-inf, 0, 2}, {2, 1, 0}},
+      {{1e30f, 0, 0}, {1e30f, 1, 0}, {-1e30f, 0, 0}, {-1e30f, 0, 1}, {3e38f, 0, 0}, {-3e38f, 0, 0}},
+  };
+  for (const float radius : {4.0f, 1e30f, 0.0f}) {
+    for (const std::vector<FmPoint>& layout : layouts) {
+      std::vector<std::unique_ptr<FmFlock>> flocks;
+      for (const auto search :
+           {FmFlock::NeighbourSearch::grid, FmFlock::NeighbourSearch::everyPair}) {
+        auto flock = flockOf(static_cast<std::int32_t>(layout.size()));
+        flock->setNeighbourSearch(search);
+        flock->setNeighbourRadius(radius);
+        flock->populate(0.0f);
+        flock->restart(0.0f);
+        for (std::size_t i = 0; i < layout.size(); ++i)
+          boidOf(*flock, i).position().setValue(layout[i]);
+        frame(*flock, 0.0f);
+        flocks.push_back(std::move(flock));
+      }
+      EXPECT_EQ(memberBits(*flocks[0]), memberBits(*flocks[1])) << radius << " " << layout[0].x;
+      for (int f = 1; f <= 3; ++f) {
+        frame(*flocks[0], 0.1f * static_cast<float>(f));
+        frame(*flocks[1], 0.1f * static_cast<float>(f));
+      }
+      EXPECT_EQ(memberBits(*flocks[0]), memberBits(*flocks[1])) << radius << " " << layout[0].x;
+    }
+  }
+}
+
+TEST(FlockGrid, TheCloseWithinOneCellCountEachOther) {
+  auto flock = flockOf(4);
+  flock->populate(0.0f);
+  flock->restart(0.0f);
+  for (std::size_t i = 0; i < 4; ++i) boidOf(*flock, i).position().setValue({0, 5, 0});
+  frame(*flock, 0.0f);
+  for (std::size_t i = 0; i < 4; ++i) EXPECT_EQ(boidOf(*flock, i).neighbours(), 3) << i;
+  EXPECT_EQ(flock->closenessAt(2, 3), 1.0f);
 }
 
 TEST(FlockHeight, MembersAboveTheCeilingOrBelowTheFloorArePushedBack) {
