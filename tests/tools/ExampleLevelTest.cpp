@@ -1,19 +1,20 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <nlohmann/json.hpp>
 #include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "BenchCommand.h"
+#include "DesignerCommands.h"
 #include "ExampleLevel.h"
 #include "FmFlock.h"
 #include "LevelFile.h"
 #include "LevelShot.h"
-#include "ModelReader.h"
-#include "RWBinaryFile.h"
-#include "RWObjectProtocol.h"
 #include "SteppedClock.h"
 #include "TempFile.h"
 
@@ -56,13 +57,22 @@ Events play(const std::string& level, int frames, bool fire) {
   return events;
 }
 
+std::vector<char> bytesOf(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
 class ExampleLevel : public ::testing::Test {
 protected:
+  // The committed level's text form, built as a designer builds it.
   void SetUp() override {
     std::filesystem::create_directories(directory_.path());
-    const auto scene = buildExampleLevel(readModel((examples / "models/island.glb").string(), {}));
-    RWBinaryFile file(level_.c_str(), "wb");
-    writeObject(file, scene.get());
+    std::ostringstream out, err;
+    ASSERT_EQ(
+        runDesignerTool({"build", (examples / exampleLevelPath).string(), "-o", level_}, out, err),
+        0)
+        << err.str();
+    EXPECT_EQ(err.str(), "");
   }
   void TearDown() override {
     std::error_code ignored;
@@ -74,6 +84,20 @@ protected:
 };
 
 }  // namespace
+
+TEST(ExampleFiles, TheCommittedExampleIsWhatTheProjectWrites) {
+  TempFile directory("written");
+  ASSERT_EQ(writeExampleFiles(directory.path()), "");
+  for (const char* name : {exampleLevelPath, exampleModelPath}) {
+    EXPECT_TRUE(bytesOf(directory.path() / name) == bytesOf(examples / name))
+        << name << " differs from what zirrow-example writes";
+  }
+  std::filesystem::remove_all(directory.path());
+  // The island comes in through an import entry, so that a designer edits the model
+  // and builds again without importing it by hand.
+  const auto text = nlohmann::json::parse(std::ifstream(examples / exampleLevelPath));
+  EXPECT_EQ(text["objects"].back()["import"], exampleModelPath);
+}
 
 TEST_F(ExampleLevel, ShootingTheFlockEmptyWinsOnce) {
   const LevelFile file(level_);

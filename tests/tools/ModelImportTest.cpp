@@ -6,6 +6,8 @@
 #include <assimp/Importer.hpp>
 #include <cmath>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <limits>
 #include <nlohmann/json.hpp>
 #include <sstream>
@@ -13,6 +15,7 @@
 #include <vector>
 
 #include "DesignerCommands.h"
+#include "ExampleLevel.h"
 #include "FmAnimatedMesh.h"
 #include "FmMesh.h"
 #include "FmObject.h"
@@ -21,6 +24,7 @@
 #include "LevelShot.h"
 #include "ModelAssembler.h"
 #include "ModelReader.h"
+#include "SceneText.h"
 #include "TempFile.h"
 
 namespace {
@@ -405,4 +409,215 @@ TEST(ModelImport, FailuresSayWhatAndLeaveNoFile) {
   EXPECT_FALSE(std::filesystem::exists(part.path()));
   EXPECT_THROW(readModel(boxGlb.string(), ImportOptions{0.0f, ImportOptions::Up::y, ""}),
                ModelError);
+}
+
+// ---- model imports in a level's text form ---------------------------------------
+
+namespace {
+
+// A folder holding a level's text form, built by zirrow-level build into level.zrw.
+class ImportingLevel {
+public:
+  ImportingLevel() {
+    std::filesystem::create_directories(folder_.path() / "models");
+    text = exampleLevelText();
+    text["objects"].erase(text["objects"].size() - 1);  // the example's island
+  }
+  ~ImportingLevel() {
+    std::error_code ignored;
+    std::filesystem::remove_all(folder_.path(), ignored);
+  }
+
+  // Adds the entry after the level's objects; its JSON path.
+  std::string add(const SceneText::Json& entry) {
+    text["objects"].push_back(entry);
+    return "objects[" + std::to_string(text["objects"].size() - 1) + "]";
+  }
+  std::filesystem::path operator/(const std::string& name) const { return folder_.path() / name; }
+  std::string output() const { return (folder_.path() / "level.zrw").string(); }
+
+  ToolRun build() const {
+    std::ofstream(folder_.path() / "level.json", std::ios::trunc) << text.dump();
+    return levelTool({"build", (folder_.path() / "level.json").string(), "-o", output()});
+  }
+
+  SceneText::Json text;
+
+private:
+  TempFile folder_{"importing"};
+};
+
+const FmNode* nodeNamed(const LevelFile& file, const std::string& name) {
+  for (const auto& entry : file.objects()) {
+    const auto* node = dynamic_cast<const FmNode*>(entry.object);
+    if (node && name == node->name().data()) return node;
+  }
+  return nullptr;
+}
+
+Counts countsOfNamesStartingWith(const LevelFile& file, const std::string& prefix) {
+  Counts counts;
+  for (const FmObject* object : objectsOf(file)) {
+    if (!std::string(object->name().data()).starts_with(prefix)) continue;
+    counts.vertices += object->vertexCount();
+    counts.triangles += object->faceCount();
+  }
+  return counts;
+}
+
+}  // namespace
+
+TEST(ModelImportEntries, AnImportPlacesTheModelUnderItsNodeWithItsTransformAndTextures) {
+  ImportingLevel level;
+  std::filesystem::copy_file(boxGlb, level / "models/box.glb");
+  const std::size_t texturesBefore = [&] {
+    const ToolRun plain = level.build();
+    EXPECT_EQ(plain.status, 0) << plain.err;
+    return LevelFile(level.output()).scene()->textures().entryCount();
+  }();
+  level.add({{"import", "models/box.glb"},
+             {"name", "crate"},
+             {"parent", "creatures"},
+             {"position", {1, 2, 3}},
+             {"rotation", {0, 0.6f, 0, 0.8f}},
+             {"scale", {2, 3, 4}},
+             {"prefix", "box."}});
+  const ToolRun run = level.build();
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.err, "");
+  const LevelFile file(level.output());
+  ASSERT_TRUE(file.ok()) << file.problem();
+  EXPECT_EQ(levelTool({"check", level.output()}).out, "ok\n");
+
+  const FmNode* crate = nodeNamed(file, "crate");
+  ASSERT_NE(crate, nullptr);
+  ASSERT_NE(crate->parent(), nullptr);
+  EXPECT_STREQ(crate->parent()->name().data(), "creatures");
+  ASSERT_NE(crate->controller(), nullptr);
+  EXPECT_EQ(crate->controller()->position().value(), (FmPoint{1, 2, 3}));
+  EXPECT_EQ(crate->controller()->scale().value(), (FmPoint{2, 3, 4}));
+  const FmQuat turn = crate->controller()->rotation().value();
+  EXPECT_FLOAT_EQ(turn.y, 0.6f);
+  EXPECT_FLOAT_EQ(turn.w, 0.8f);
+  ASSERT_EQ(crate->childCount(), 1u);
+  EXPECT_TRUE(std::string(crate->childAt(0)->name().data()).starts_with("box."));
+  EXPECT_EQ(countsOfNamesStartingWith(file, "box."), assimpCounts(boxGlb));
+  EXPECT_EQ(file.scene()->textures().entryCount(), texturesBefore + 1);
+
+  // The built level has a text form of its own that builds it again, byte for byte.
+  const ToolRun dumped = levelTool({"dump", "--json", "--names", level.output()});
+  ASSERT_EQ(dumped.status, 0) << dumped.err;
+  std::ofstream(level / "again.json") << dumped.out;
+  const std::string again = (level / "again.zrw").string();
+  ASSERT_EQ(levelTool({"build", (level / "again.json").string(), "-o", again}).status, 0);
+  std::ifstream first(level.output(), std::ios::binary), second(again, std::ios::binary);
+  EXPECT_TRUE(std::equal(std::istreambuf_iterator<char>(first), std::istreambuf_iterator<char>(),
+                         std::istreambuf_iterator<char>(second), std::istreambuf_iterator<char>()));
+}
+
+TEST(ModelImportEntries, ImportOptionsScaleTheModelAndNameDefaultsToTheFile) {
+  ImportingLevel level;
+  level.add({{"import", duck.string()}, {"prefix", "a."}});
+  level.add({{"import", duck.string()}, {"name", "bigDuck"}, {"modelScale", 3}, {"prefix", "b."}});
+  level.add({{"import", duck.string()}, {"name", "lying"}, {"up", "z"}, {"prefix", "c."}});
+  const ToolRun run = level.build();
+  ASSERT_EQ(run.status, 0) << run.err;
+  const LevelFile file(level.output());
+  ASSERT_TRUE(file.ok()) << file.problem();
+  ASSERT_NE(nodeNamed(file, "duck"), nullptr);
+  const auto extentOf = [&](const char* name) {
+    Extent extent;
+    extendBy(*const_cast<FmNode*>(nodeNamed(file, name)), FmMatrix{}, extent);
+    return extent.size();
+  };
+  const FmPoint plain = extentOf("duck");
+  const FmPoint big = extentOf("bigDuck");
+  const FmPoint lying = extentOf("lying");
+  EXPECT_NEAR(big.x, 3 * plain.x, 1e-3f * big.x);
+  EXPECT_NEAR(big.y, 3 * plain.y, 1e-3f * big.y);
+  EXPECT_NEAR(lying.y, plain.z, 1e-3f * plain.z);
+  EXPECT_NEAR(lying.z, plain.y, 1e-3f * plain.y);
+}
+
+TEST(ModelImportEntries, WarningsNameTheEntryTheNodeAndTheFeature) {
+  ImportingLevel level;
+  const std::string skin = (models / "glTF2/simple_skin/simple_skin.gltf").string();
+  const std::string at = level.add({{"import", skin}});
+  const ToolRun run = level.build();
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.err.find("zirrow-level build: " + at + " (" + skin + "): warning: node 'nodes[0]'"),
+            std::string::npos)
+      << run.err;
+  EXPECT_NE(run.err.find("skinning"), std::string::npos) << run.err;
+}
+
+TEST(ModelImportEntries, ProblemsAreNamedByTheirPathAndLeaveNoFile) {
+  ImportingLevel level;
+  std::ofstream(level / "models/junk.gltf") << "{\"ass";
+  const struct {
+    SceneText::Json entry;
+    std::string said;  // after the entry's path; "<folder>" for the level's folder
+  } cases[] = {
+      {{{"import", "models/missing.glb"}}, ".import: <folder>/models/missing.glb: "},
+      {{{"import", "models/junk.gltf"}}, ".import: <folder>/models/junk.gltf: "},
+      {{{"import", 3}}, ".import: a string is needed"},
+      {{{"import", ""}}, ".import: the model file is needed"},
+      {{{"import", boxGlb.string()}, {"position", {1, 2}}}, ".position: 3 numbers are needed"},
+      {{{"import", boxGlb.string()}, {"rotation", {0, 0, "a", 1}}}, ".rotation[2]: a number"},
+      {{{"import", boxGlb.string()}, {"up", "x"}}, ".up: \"y\" or \"z\" is needed"},
+      {{{"import", boxGlb.string()}, {"modelScale", 0}}, ".modelScale: a positive number"},
+      {{{"import", boxGlb.string()}, {"colour", "red"}}, ".colour: an import holds import, name"},
+      {{{"import", boxGlb.string()}, {"parent", "nowhere"}}, ".parent: no node is named"},
+  };
+  for (const auto& problem : cases) {
+    ImportingLevel one;
+    std::ofstream(one / "models/junk.gltf") << "{\"ass";
+    const std::string at = one.add(problem.entry);
+    const ToolRun run = one.build();
+    EXPECT_EQ(run.status, 1) << problem.entry.dump();
+    EXPECT_EQ(run.err.rfind("zirrow-level build: ", 0), 0u) << run.err;
+    std::string said = at + problem.said;
+    if (const auto folder = said.find("<folder>"); folder != std::string::npos) {
+      said.replace(folder, 8, (one / "").parent_path().string());
+    }
+    EXPECT_NE(run.err.find(said), std::string::npos) << said << "\n" << run.err;
+    EXPECT_FALSE(std::filesystem::exists(one.output())) << problem.entry.dump();
+  }
+
+  // The first import's node makes a name that the second's parent needs twice.
+  ImportingLevel twice;
+  twice.add({{"import", boxGlb.string()}, {"name", "gull"}});
+  const std::string second = twice.add({{"import", boxGlb.string()}, {"parent", "gull"}});
+  const ToolRun ambiguous = twice.build();
+  EXPECT_EQ(ambiguous.status, 1);
+  EXPECT_NE(ambiguous.err.find(second + ".parent: 2 nodes are named \"gull\""), std::string::npos)
+      << ambiguous.err;
+
+  // A failed build leaves the level built before as it was.
+  ASSERT_EQ(level.build().status, 0);
+  const auto before = std::filesystem::file_size(level.output());
+  level.add({{"import", "models/missing.glb"}});
+  EXPECT_EQ(level.build().status, 1);
+  EXPECT_EQ(std::filesystem::file_size(level.output()), before);
+
+  // Imports go into a scene of one level.
+  ImportingLevel several;
+  several.text["levels"] = SceneText::Json::array();
+  const std::string at = several.add({{"import", boxGlb.string()}});
+  ToolRun run = several.build();
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find(at + ": models are imported into files of one level only"),
+            std::string::npos)
+      << run.err;
+  ImportingLevel noScene;
+  noScene.text = {
+      {"objects",
+       {{{"class", "RWOrdered"}, {"fields", {{"elements", SceneText::Json::array()}}}}}}};
+  noScene.add({{"import", boxGlb.string()}});
+  run = noScene.build();
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("objects[1]: models are imported into a file whose top-level record is"),
+            std::string::npos)
+      << run.err;
+  EXPECT_FALSE(std::filesystem::exists(noScene.output()));
 }

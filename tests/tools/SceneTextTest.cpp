@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <limits>
+#include <map>
 #include <random>
 #include <set>
 #include <sstream>
@@ -88,9 +89,11 @@ struct RoundTrip {
   std::string text;
 };
 
-RoundTrip roundTrip(const fs::path& scene, const TempFolder& folder) {
+RoundTrip roundTrip(const fs::path& scene, const TempFolder& folder, bool byName = false) {
   RoundTrip trip;
-  const ToolRun dump = levelTool({"dump", "--json", scene.string()});
+  std::vector<std::string> arguments = {"dump", "--json", scene.string()};
+  if (byName) arguments.push_back("--names");
+  const ToolRun dump = levelTool(arguments);
   trip.text = dump.out;
   if (dump.status != 0) {
     trip.problem = dump.err;
@@ -293,6 +296,62 @@ TEST(SceneTextRoundTrip, TestLevelsAndLevelsOfSeveralPartsComeBackByteForByte) {
   // Each level is numbered after the shared objects: the numbers repeat.
   const Json text = Json::parse(trip.text);
   EXPECT_EQ(text["levels"][0]["objects"][0]["number"], text["levels"][1]["objects"][0]["number"]);
+}
+
+TEST(SceneTextRoundTrip, DumpedByNameTheFilesComeBackByteForByte) {
+  TempFolder folder;
+  writeTestLevel(folder / "test.zrw");
+  RoundTrip trip = roundTrip(folder / "test.zrw", folder, true);
+  ASSERT_TRUE(trip.built) << trip.problem;
+  EXPECT_TRUE(trip.bytes == bytesOf(folder / "test.zrw"));
+  const Json text = Json::parse(trip.text);
+  std::map<std::string, Json> byClass;
+  for (const Json& object : text["objects"]) byClass.emplace(object["class"], object);
+  // The worker refers to its camera and the root to its children by their names;
+  // named objects go without numbers, the others keep theirs.
+  EXPECT_EQ(byClass["FmWorker"]["fields"]["camera"], "eye");
+  EXPECT_FALSE(byClass["FmCamera"].contains("number"));
+  EXPECT_FALSE(byClass["FmObject"].contains("number"));
+  EXPECT_TRUE(byClass["FmObject"]["fields"]["faces"].is_number());
+  EXPECT_TRUE(byClass["FmScene"].contains("number"));
+  std::set<Json> rootChildren;
+  for (const Json& object : text["objects"]) {
+    if (object["class"] == "RWOrdered" && object["fields"]["elements"].size() == 3) {
+      rootChildren.insert(object["fields"]["elements"].begin(), object["fields"]["elements"].end());
+    }
+  }
+  EXPECT_EQ(rootChildren, (std::set<Json>{"eye", "rock", "gulls*rock"}));
+
+  // Two objects of one name are referred to by number.
+  FmScene twins;
+  twins.worker().addNode(triangle("twin"), nullptr);
+  twins.worker().addNode(triangle("twin"), nullptr);
+  writeScene(folder / "twins.zrw", twins);
+  trip = roundTrip(folder / "twins.zrw", folder, true);
+  ASSERT_TRUE(trip.built) << trip.problem;
+  EXPECT_TRUE(trip.bytes == bytesOf(folder / "twins.zrw"));
+  for (const Json& object : Json::parse(trip.text)["objects"]) {
+    EXPECT_TRUE(object.contains("number")) << object.dump().substr(0, 80);
+  }
+
+  // A file of several levels keeps every number.
+  ASSERT_EQ(DemoWriter::write((folder / "demo").string()), "");
+  const fs::path demo = folder / "demo" / DemoWriter::sceneFileName;
+  trip = roundTrip(demo, folder, true);
+  ASSERT_TRUE(trip.built) << trip.problem;
+  EXPECT_TRUE(trip.bytes == bytesOf(demo));
+  EXPECT_EQ(trip.text, roundTrip(demo, folder).text);
+
+  std::size_t exact = 0;
+  for (const fs::path& seed : levelSeeds()) {
+    trip = roundTrip(seed, folder, true);
+    if (!trip.dumped) continue;
+    ASSERT_TRUE(trip.built) << seed << ": " << trip.problem;
+    EXPECT_TRUE(trip.bytes == bytesOf(seed)) << seed;
+    ++exact;
+  }
+  EXPECT_GE(exact, 78u);
+  EXPECT_EQ(levelTool({"dump", "--names", (folder / "test.zrw").string()}).status, 2);
 }
 
 TEST(SceneTextRoundTrip, OddValuesSurvive) {

@@ -11,6 +11,11 @@ trap 'rm -rf "$dir"' EXIT
 
 "$tool" demo "$dir/demo" >/dev/null || { echo "demo could not be written"; exit 1; }
 "$tool" dump --json "$dir/demo/demo.zrw" > "$dir/demo.json" || { echo "demo: no text form"; exit 1; }
+examples=$(dirname "$schema")/../examples
+cp "$examples/example.json" "$dir/example.json"
+"$tool" build "$examples/example.json" -o "$dir/example.zrw" >/dev/null &&
+  "$tool" dump --json --names "$dir/example.zrw" > "$dir/example-named.json" ||
+  { echo "example: no text form by name"; exit 1; }
 count=0
 for seed in "$fuzz"/seeds/level-file/*.zrw "$fuzz"/regressions/scene-round-trip/*.zrw; do
   name=$(basename "$seed" .zrw)

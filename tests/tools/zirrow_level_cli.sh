@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs the built zirrow-level program itself: its output and exit status for a file
-# with a bad magic number and for a sound one, and the bundled demo it writes.
+# with a bad magic number and for a sound one, the bundled demo it writes, and the
+# example level built from its text form.
 set -u
 tool=$1
 dir=$(mktemp -d)
@@ -59,4 +60,16 @@ if [ "$status" -ne 0 ] || [ "$(head -c 4 "$dir/demo.png" | tail -c 3)" != "PNG" 
 fi
 rows=$("$tool" stats "$dir/demo/demo.zrw" | grep -c '^[12] ')
 if [ "$rows" -ne 2 ]; then echo "stats of the demo: $rows level rows"; failed=1; fi
+
+examples=$(cd "$(dirname "$0")/../../examples" && pwd)
+"$tool" build "$examples/example.json" -o "$dir/example.zrw" >/dev/null; status=$?
+if [ "$status" -ne 0 ]; then echo "build of the example: status $status"; failed=1; fi
+out=$("$tool" check "$dir/example.zrw"); status=$?
+if [ "$status" -ne 0 ] || [ "$out" != "ok" ]; then
+  echo "check of the example: status $status, output '$out'"; failed=1
+fi
+"$tool" dump --json --names "$dir/example.zrw" > "$dir/example-again.json" &&
+  "$tool" build "$dir/example-again.json" -o "$dir/example-again.zrw" >/dev/null &&
+  cmp -s "$dir/example.zrw" "$dir/example-again.zrw" ||
+  { echo "the built example does not come back from dump --json --names"; failed=1; }
 exit $failed

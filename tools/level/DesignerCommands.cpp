@@ -14,6 +14,7 @@
 #include "LevelShot.h"
 #include "LevelStats.h"
 #include "ModelImport.h"
+#include "ModelImportEntries.h"
 #include "ModelReader.h"
 #include "RWErrors.h"
 
@@ -251,5 +252,5 @@ int runDesignerTool(const std::vector<std::string>& arguments, std::ostream& out
   StatsCommand stats;
   ImportCommand import;
   LevelCommand* const commands[] = {&shot, &stats, &import};
-  return runLevelTool(arguments, out, err, commands);
+  return runLevelTool(arguments, out, err, commands, buildWithImports);
 }

@@ -1,15 +1,21 @@
 #include "ExampleLevel.h"
 
+#include <fstream>
+
 #include "DemoCreatures.h"
 #include "DemoMeshes.h"
 #include "DemoProps.h"
+#include "ExampleModel.h"
 #include "FmCamera.h"
 #include "FmEnvironController.h"
 #include "FmFlightController.h"
 #include "FmFog.h"
 #include "FmLight.h"
 #include "FmTimerBarController.h"
-#include "ModelAssembler.h"
+#include "ModelWriter.h"
+#include "RWErrors.h"
+#include "SceneBytes.h"
+#include "SceneText.h"
 
 namespace {
 
@@ -86,16 +92,6 @@ void addFog(FmScene& scene) {
   (void)scene.addFog(air);
 }
 
-void addIsland(FmScene& scene, const ImportedModel& island) {
-  AssembledModel model = assembleModel(island);
-  for (FmOpenGLTexture* texture : model.textures) (void)scene.addTexture(texture);
-  if (!model.top) return;
-  auto* place = new FmNode("islandPlace", nullptr, FmNode::neverExpires);
-  place->setController(DemoProps::placed(islandPlace));
-  (void)place->appendChild(model.top);
-  scene.worker().addNode(place, nullptr);
-}
-
 // The gull waits under its own node until the flock takes it as its prototype.
 void addFlock(FmWorker& worker) {
   auto* creatures = new FmNode("creatures", nullptr, FmNode::neverExpires);
@@ -120,15 +116,45 @@ void addProjectile(FmWorker& worker) {
 
 }  // namespace
 
-std::unique_ptr<FmScene> buildExampleLevel(const ImportedModel& island) {
+std::unique_ptr<FmScene> buildExampleLevel() {
   auto scene = std::make_unique<FmScene>();
   FmWorker& worker = scene->worker();
   addPlayer(worker);
   addLights(worker);
   addFog(*scene);
-  addIsland(*scene, island);
   addFlock(worker);
   addProjectile(worker);
   scene->setAmbient({0.3f, 0.3f, 0.32f});
   return scene;
+}
+
+SceneText::Json exampleLevelText() {
+  const auto scene = buildExampleLevel();
+  SceneText::Json text = SceneText::fromBytesWithNames(sceneBytes(*scene));
+  text["objects"].push_back({{"import", exampleModelPath},
+                             {"name", "islandPlace"},
+                             {"position", {islandPlace.x, islandPlace.y, islandPlace.z}}});
+  return text;
+}
+
+std::string writeExampleFiles(const std::filesystem::path& directory) {
+  std::error_code error;
+  const std::filesystem::path model = directory / exampleModelPath;
+  std::filesystem::create_directories(model.parent_path(), error);
+  if (error) return "can't make " + model.parent_path().string() + ": " + error.message();
+  if (std::string problem = writeModel(exampleIsland(), model.string()); !problem.empty()) {
+    return problem;
+  }
+  const std::filesystem::path level = directory / exampleLevelPath;
+  try {
+    std::ofstream out(level, std::ios::binary | std::ios::trunc);
+    SceneText::print(exampleLevelText(), out);
+    out.flush();
+    if (!out) return "can't write " + level.string();
+  } catch (const RWxmsg& problem) {
+    return level.string() + ": " + problem.why();
+  } catch (const SceneText::Error& problem) {
+    return level.string() + ": " + problem.what();
+  }
+  return {};
 }

@@ -20,6 +20,7 @@ struct Options {
   std::string path;
   std::string output;
   bool json = false;
+  bool names = false;
   std::int32_t level = 1;
 };
 
@@ -35,7 +36,7 @@ int check(const Options& options, std::ostream& out) {
 }
 
 int dump(const Options& options, std::ostream& out, std::ostream& err) {
-  if (options.json) return SceneTextCommands::dump(options.path, out, err);
+  if (options.json) return SceneTextCommands::dump(options.path, out, err, options.names);
   const LevelFile file(options.path, options.level);
   ObjectNumbers numbers;
   const auto objects = file.objects();
@@ -85,7 +86,8 @@ int demo(const Options& options, std::ostream& out, std::ostream& err) {
 }  // namespace
 
 int runLevelTool(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
-                 std::span<LevelCommand* const> furtherCommands) {
+                 std::span<LevelCommand* const> furtherCommands,
+                 const SceneTextCommands::TextBuilder& textBuilder) {
   Options options;
   CLI::App app("The level designer's tool: writes, prints and checks scene files.", "zirrow-level");
   UsageFormatter::install(app);
@@ -108,6 +110,11 @@ int runLevelTool(const std::vector<std::string>& arguments, std::ostream& out, s
       "--json", options.json,
       "print the text form of the whole file, every level included (docs/scene-text.schema.json); "
       "'zirrow-level build' turns it back into the same file");
+  dumpCommand
+      ->add_flag("--names", options.names,
+                 "with --json, refer to each object that alone has its name by that name, and "
+                 "leave out the numbers that nothing refers to (files of one level)")
+      ->needs(json);
   addLevelOption(*dumpCommand);
   dumpCommand->get_option("--level")->excludes(json);
   addSceneFile(*dumpCommand);
@@ -121,9 +128,12 @@ int runLevelTool(const std::vector<std::string>& arguments, std::ostream& out, s
 
   CLI::App* buildCommand = app.add_subcommand(
       "build",
-      "Writes the scene file that the text form in FILE.json describes (as 'dump --json' prints "
-      "it) to LEVEL; a text with an error is refused with the JSON path of the problem, and no "
-      "file is written.");
+      std::string("Writes the scene file that the text form in FILE.json describes (as 'dump "
+                  "--json' prints it) to LEVEL; a text with an error is refused with the JSON "
+                  "path of the problem, and no file is written.") +
+          (textBuilder ? " Entries {\"import\": MODEL, ...} among the objects bring models in "
+                         "(see zirrow-level(1))."
+                       : ""));
   buildCommand->add_option("FILE.json", options.path, "the text form of a level")->required();
   buildCommand->add_option("-o,--output", options.output, "the scene file to write")
       ->type_name("LEVEL")
@@ -170,6 +180,6 @@ int runLevelTool(const std::vector<std::string>& arguments, std::ostream& out, s
   if (dumpCommand->parsed()) return dump(options, out, err);
   if (checkCommand->parsed()) return check(options, out);
   if (buildCommand->parsed())
-    return SceneTextCommands::build(options.path, options.output, out, err);
+    return SceneTextCommands::build(options.path, options.output, out, err, textBuilder);
   return demo(options, out, err);
 }

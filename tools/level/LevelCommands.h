@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "SceneTextCommands.h"
+
 namespace CLI {
 class App;
 }
@@ -27,5 +29,7 @@ public:
 // (or the demo was written), 1 when it is not (or could not be), 2 for a usage
 // error, which names the problem before the usage. The further commands join them,
 // with their own help.
+// The text builder, when given, is build's.
 int runLevelTool(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
-                 std::span<LevelCommand* const> furtherCommands = {});
+                 std::span<LevelCommand* const> furtherCommands = {},
+                 const SceneTextCommands::TextBuilder& textBuilder = {});

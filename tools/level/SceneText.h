@@ -31,6 +31,11 @@ public:
 // The text form of the bytes of a scene file.
 Json fromBytes(std::span<const std::uint8_t> bytes);
 
+// The same with references by name where the object referred to is the one object
+// of its name, which then goes without its number (as do the objects nothing
+// refers to by number). Files of several levels keep every reference a number.
+Json fromBytesWithNames(std::span<const std::uint8_t> bytes);
+
 // The bytes of the scene file that the text form describes. Objects need no numbers
 // when nothing refers to them by number; references may name an object by its
 // name instead (a string), when exactly one object has that name.

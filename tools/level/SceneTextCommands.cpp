@@ -84,7 +84,7 @@ std::string writeAtomically(const fs::path& path, const std::vector<std::uint8_t
 
 namespace SceneTextCommands {
 
-int dump(const std::string& path, std::ostream& out, std::ostream& err) {
+int dump(const std::string& path, std::ostream& out, std::ostream& err, bool byName) {
   std::string problem;
   const auto bytes = readWhole(path, problem);
   if (!bytes) {
@@ -93,7 +93,9 @@ int dump(const std::string& path, std::ostream& out, std::ostream& err) {
   }
   try {
     const auto* data = reinterpret_cast<const std::uint8_t*>(bytes->data());
-    SceneText::print(SceneText::fromBytes({data, bytes->size()}), out);
+    const std::span<const std::uint8_t> file(data, bytes->size());
+    SceneText::print(byName ? SceneText::fromBytesWithNames(file) : SceneText::fromBytes(file),
+                     out);
   } catch (const SceneText::Error& error) {
     err << "zirrow-level dump: " << path << ": " << error.what() << '\n';
     return statusProblem;
@@ -102,7 +104,7 @@ int dump(const std::string& path, std::ostream& out, std::ostream& err) {
 }
 
 int build(const std::string& textPath, const std::string& outputPath, std::ostream& out,
-          std::ostream& err) {
+          std::ostream& err, const TextBuilder& textBuilder) {
   std::string problem;
   const auto text = readWhole(textPath, problem);
   if (!text) {
@@ -111,7 +113,8 @@ int build(const std::string& textPath, const std::string& outputPath, std::ostre
   }
   std::vector<std::uint8_t> bytes;
   try {
-    bytes = SceneText::toBytes(SceneText::Json::parse(*text));
+    const SceneText::Json json = SceneText::Json::parse(*text);
+    bytes = textBuilder ? textBuilder(json, textPath, err) : SceneText::toBytes(json);
   } catch (const SceneText::Json::parse_error& error) {
     // nlohmann's message: "[json.exception.parse_error.101] parse error at line 3, ..."
     std::string why = error.what();

@@ -1,6 +1,8 @@
 // The text form of a scene file's bytes: every record decoded by its class's layout.
 #include <bit>
+#include <map>
 #include <optional>
+#include <set>
 
 #include "Base64.h"
 #include "RWFactory.h"
@@ -26,7 +28,8 @@ std::string className(RWClassID id) {
 
 class Decoder {
 public:
-  explicit Decoder(std::span<const std::uint8_t> bytes) : bytes_(bytes) {
+  // Marked, every reference comes out as {"$ref": number} for a later pass to rename.
+  Decoder(std::span<const std::uint8_t> bytes, bool marked) : bytes_(bytes), marked_(marked) {
     spaces_.push_back(Json::array());
   }
 
@@ -76,6 +79,10 @@ private:
   };
 
   Json newRecord(RWClassID id, std::size_t start);
+  Json referenceTo(std::uint32_t number) const {
+    if (number == 0) return nullptr;
+    return marked_ ? Json{{"$ref", number}} : Json(number);
+  }
 
   std::span<const std::uint8_t> bytes_;
   std::size_t at_ = 0;
@@ -85,6 +92,7 @@ private:
   std::size_t space_ = 0;
   unsigned depth_ = 0;
   bool levelsSeen_ = false;
+  bool marked_ = false;
 };
 
 class ReadingFields : public RecordFields {
@@ -221,7 +229,7 @@ Json Decoder::record(const std::string& what) {
       fail(start, "[REF] " + what + " refers to #" + std::to_string(number) + ", but only " +
                       std::to_string(table_.size() - 1) + " objects came before it");
     }
-    return number == 0 ? Json(nullptr) : Json(number);
+    return referenceTo(number);
   }
   if (id == newStringId || id == knownStringId) {
     fail(start, what + ": a record named by its string identifier; no class of the engine is");
@@ -264,7 +272,7 @@ Json Decoder::newRecord(RWClassID id, std::size_t start) {
   object["fields"] = std::move(fields.fields());
   spaces_[table_[number].space][index] = std::move(object);
   --depth_;
-  return number;
+  return referenceTo(number);
 }
 
 void Decoder::levels(std::int32_t levelCount, RecordLayout body, Json& fields,
@@ -297,12 +305,77 @@ void Decoder::levels(std::int32_t levelCount, RecordLayout body, Json& fields,
   space_ = 0;
 }
 
+// The first "name" among a record's fields and those of the records it holds in
+// place, as the builder finds it.
+const Json* nameOf(const Json& fields) {
+  if (!fields.is_object()) return nullptr;
+  if (fields.contains("name")) return &fields["name"];
+  for (const auto& [key, value] : fields.items()) {
+    if (value.is_object() && value.contains("fields")) {
+      if (const Json* found = nameOf(value["fields"])) return found;
+    }
+  }
+  return nullptr;
+}
+
+bool isMark(const Json& value) {
+  return value.is_object() && value.size() == 1 && value.contains("$ref");
+}
+
+// Replaces every mark below `value` by the name of the object it refers to where
+// that name is the object's alone, by its number otherwise; `byNumber` collects
+// the objects still referred to by number.
+void resolveMarks(Json& value, const std::map<std::uint32_t, std::string>& names,
+                  std::set<std::uint32_t>& byNumber) {
+  if (isMark(value)) {
+    const auto number = value["$ref"].get<std::uint32_t>();
+    if (const auto name = names.find(number); name != names.end()) {
+      value = name->second;
+    } else {
+      value = number;
+      byNumber.insert(number);
+    }
+  } else if (value.is_array() || value.is_object()) {
+    for (auto& part : value) resolveMarks(part, names, byNumber);
+  }
+}
+
+// Numbers and unique names of the file's objects.
+std::map<std::uint32_t, std::string> uniqueNames(const Json& objects) {
+  std::map<std::string, std::vector<std::uint32_t>> holders;
+  for (const Json& object : objects) {
+    const Json* name = nameOf(object["fields"]);
+    if (name && name->is_string() && !name->get_ref<const std::string&>().empty()) {
+      holders[name->get<std::string>()].push_back(object["number"].get<std::uint32_t>());
+    }
+  }
+  std::map<std::uint32_t, std::string> names;
+  for (const auto& [name, numbers] : holders) {
+    if (numbers.size() == 1) names[numbers.front()] = name;
+  }
+  return names;
+}
+
 }  // namespace
 
 namespace SceneText {
 
 Json fromBytes(std::span<const std::uint8_t> bytes) {
-  return Decoder(bytes).decode();
+  return Decoder(bytes, false).decode();
+}
+
+Json fromBytesWithNames(std::span<const std::uint8_t> bytes) {
+  Json text = Decoder(bytes, true).decode();
+  // A level's objects may share names with the file's own; those files keep numbers.
+  const auto names = text.contains("levels") ? std::map<std::uint32_t, std::string>()
+                                             : uniqueNames(text["objects"]);
+  std::set<std::uint32_t> byNumber;
+  resolveMarks(text, names, byNumber);
+  if (text.contains("levels")) return text;
+  for (Json& object : text["objects"]) {
+    if (!byNumber.count(object["number"].get<std::uint32_t>())) object.erase("number");
+  }
+  return text;
 }
 
 void print(const Json& text, std::ostream& out) {
