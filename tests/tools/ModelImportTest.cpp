@@ -182,7 +182,63 @@ const std::filesystem::path duck = models / "Collada/duck.dae";
 const std::filesystem::path turningBox =
     models / "Collada/anims_with_full_rotations_between_keys.DAE";
 
+const std::filesystem::path engine =
+    models / "glTF2/2CylinderEngine-glTF-Binary/2CylinderEngine.glb";
+
+// A view of the whole level from ahead, above and to the right of its middle.
+ShotView viewOfAll(const LevelFile& file) {
+  Extent extent;
+  // Placing the nodes updates their transforms, which the shot reads afresh.
+  extendBy(const_cast<FmNode&>(file.scene()->worker().root()), FmMatrix{}, extent);
+  const FmPoint middle = (extent.low + extent.high) * 0.5f;
+  const FmPoint size = extent.size();
+  const float across = std::max({size.x, size.y, size.z});
+  ShotView view;
+  view.from = middle + FmPoint{0.8f * across, 0.6f * across, 1.4f * across};
+  view.at = middle;
+  return view;
+}
+
+bool sameColour(const ShotPicture& picture, std::size_t a, std::size_t b) {
+  return std::equal(picture.rgb.begin() + static_cast<std::ptrdiff_t>(3 * a),
+                    picture.rgb.begin() + static_cast<std::ptrdiff_t>(3 * a + 3),
+                    picture.rgb.begin() + static_cast<std::ptrdiff_t>(3 * b));
+}
+
 }  // namespace
+
+TEST(ModelImport, EachFormatGoesThroughTheTextFormAndShowsInAFrame) {
+  const struct {
+    std::filesystem::path model;
+    bool textured;
+  } cases[] = {
+      {boxGlb, true},    {engine, false}, {morphCube, false},  {spider, true},
+      {plainBox, false}, {duck, true},    {turningBox, false},
+  };
+  for (const auto& [model, textured] : cases) {
+    TempFile folder("formats");
+    std::filesystem::create_directories(folder.path());
+    const std::string part = (folder.path() / "part.json").string();
+    const std::string level = (folder.path() / "part.zrw").string();
+    const ToolRun imported = levelTool({"import", model.string(), "-o", part});
+    ASSERT_EQ(imported.status, 0) << model << imported.err;
+    const ToolRun built = levelTool({"build", part, "-o", level});
+    ASSERT_EQ(built.status, 0) << model << built.err;
+    const LevelFile file(level);
+    ASSERT_TRUE(file.ok()) << model << ": " << file.problem();
+    const Counts expected = assimpCounts(model);
+    EXPECT_EQ(sceneCounts(file), expected) << model;
+    EXPECT_EQ(file.scene()->textures().entryCount() > 0, textured) << model;
+
+    const ShotPicture picture = takeLevelShot(level, 1, viewOfAll(file));
+    EXPECT_TRUE(showsMoreThanOneColour(picture)) << model;
+    EXPECT_GT(picture.triangles, 0) << model;
+    const auto middle =
+        static_cast<std::size_t>(picture.height / 2 * picture.width + picture.width / 2);
+    EXPECT_FALSE(sameColour(picture, middle, 0)) << model << ": the middle shows the clear colour";
+    std::filesystem::remove_all(folder.path());
+  }
+}
 
 TEST(ModelImport, ImportedScenesHoldTheVerticesAndTrianglesThatAssimpReports) {
   for (const auto& model :
