@@ -9,11 +9,41 @@ namespace {
 
 bool systemLibrary = false;
 bool allFound = false;
+bool counting = false;
+std::uint64_t callsCounted = 0;
+// While counting: the driver's functions, which the counters in the table call.
+GlEntryPoints driver;
+
+// The counter in front of one entry point of the table.
+template <auto entry, typename Function = std::remove_reference_t<decltype(driver.*entry)>>
+struct CountingEntry;
+
+template <auto entry, typename Result, typename... Arguments>
+struct CountingEntry<entry, Result (*)(Arguments...)> {
+  static Result call(Arguments... arguments) {
+    ++callsCounted;
+    return (driver.*entry)(arguments...);
+  }
+};
+
+void putCountersInFront() {
+  driver = gl;
+#define ZIRROW_GL_COUNTER(name) \
+  if (gl.name) gl.name = &CountingEntry<&GlEntryPoints::name>::call;
+  ZIRROW_GL_ENTRY_POINTS(ZIRROW_GL_COUNTER)
+#undef ZIRROW_GL_COUNTER
+}
+
+void takeCountersAway() {
+  gl = driver;
+  driver = GlEntryPoints{};
+}
 
 constexpr const char* systemLibraryName = "opengl32.dll";
 
 void forgetEntryPoints() {
   gl = GlEntryPoints{};
+  driver = GlEntryPoints{};
   allFound = false;
 }
 
@@ -74,6 +104,25 @@ void bindEntryPoints(const std::function<void*(const char*)>& lookup) {
     entryPoint = reinterpret_cast<std::remove_reference_t<decltype(entryPoint)>>(lookup(name));
     if (!entryPoint) allFound = false;
   });
+  if (counting) putCountersInFront();
+}
+
+void countGlCalls(bool count) {
+  if (count == counting) return;
+  counting = count;
+  if (counting) {
+    putCountersInFront();
+  } else {
+    takeCountersAway();
+  }
+}
+
+bool countingGlCalls() {
+  return counting;
+}
+
+std::uint64_t glCallsCounted() {
+  return callsCounted;
 }
 
 void unbindOpenGL() {

@@ -3,6 +3,7 @@
 #include <GL/gl.h>
 
 #include <array>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -71,6 +72,13 @@ int bindOpenGL(const char* libraryName);
 void bindEntryPoints(const std::function<void*(const char*)>& lookup);
 // Forgets every entry point and the driver library.
 void unbindOpenGL();
+
+// While counting, every bound entry of the table is a counter in front of the
+// driver's function: each call through the table adds one to glCallsCounted. The
+// choice holds across binds; turning counting off puts the driver's functions back.
+void countGlCalls(bool counting);
+bool countingGlCalls();
+std::uint64_t glCallsCounted();
 
 // Set by the last bind when the library was the system library; it chooses the
 // pixel-format and swap functions. On Linux both driver kinds present through the

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <set>
 #include <string>
@@ -145,4 +146,51 @@ TEST_F(GlBindingTest, DeletingNoContextIsHarmless) {
   EXPECT_EQ(makeCurrent(nullptr, nullptr), 1);
   swapBuffers();
   EXPECT_EQ(createContext(nullptr), nullptr);
+}
+
+namespace {
+
+GLbitfield clearedMask = 0;
+void driverClear(GLbitfield mask) {
+  clearedMask = mask;
+}
+GLenum driverGetError() {
+  return GL_OUT_OF_MEMORY;
+}
+
+// A driver of two functions; every other name is missing.
+void* twoFunctionDriver(const char* name) {
+  if (std::string(name) == "glClear") return reinterpret_cast<void*>(&driverClear);
+  if (std::string(name) == "glGetError") return reinterpret_cast<void*>(&driverGetError);
+  return nullptr;
+}
+
+}  // namespace
+
+TEST_F(GlBindingTest, CountedCallsReachTheDriverWithTheirArgumentsAndResults) {
+  bindEntryPoints(twoFunctionDriver);
+  const std::size_t missing = missingEntryPoints().size();
+  countGlCalls(true);
+  EXPECT_TRUE(countingGlCalls());
+  EXPECT_NE(gl.glClear, &driverClear);
+  const std::uint64_t before = glCallsCounted();
+  gl.glClear(GL_DEPTH_BUFFER_BIT);
+  EXPECT_EQ(gl.glGetError(), static_cast<GLenum>(GL_OUT_OF_MEMORY));
+  EXPECT_EQ(clearedMask, static_cast<GLbitfield>(GL_DEPTH_BUFFER_BIT));
+  EXPECT_EQ(glCallsCounted() - before, 2u);
+  EXPECT_EQ(missingEntryPoints().size(), missing) << "a missing name stays missing";
+
+  // A new bind while counting counts as well.
+  unbindOpenGL();
+  bindEntryPoints(twoFunctionDriver);
+  gl.glClear(GL_COLOR_BUFFER_BIT);
+  EXPECT_EQ(clearedMask, static_cast<GLbitfield>(GL_COLOR_BUFFER_BIT));
+  EXPECT_EQ(glCallsCounted() - before, 3u);
+
+  countGlCalls(false);
+  EXPECT_FALSE(countingGlCalls());
+  EXPECT_EQ(gl.glClear, &driverClear);
+  gl.glClear(GL_STENCIL_BUFFER_BIT);
+  EXPECT_EQ(clearedMask, static_cast<GLbitfield>(GL_STENCIL_BUFFER_BIT));
+  EXPECT_EQ(glCallsCounted() - before, 3u);
 }

@@ -200,6 +200,7 @@ TEST(BenchRun, ReportsTheWholeFramesPacingAndThePeakMemory) {
 
   const BenchToolRun none = bench({"--no-draw", "--frames", "0", "--json", path.c_str()});
   EXPECT_NE(none.out.find("\"frameTimes\":null"), std::string::npos) << none.out;
+  EXPECT_NE(json.out.find("\"glCallsPerFrame\":null"), std::string::npos) << "nothing drawn";
   const BenchToolRun table = bench({"--no-draw", "--frames", "3", path.c_str()});
   EXPECT_NE(table.out.find("frame times (ms)  median       p90       p99   maximum\n"
                            "  whole         0.000     0.000     0.000     0.000\n"
@@ -236,6 +237,22 @@ TEST(BenchRun, DrawsEveryFrameAndWritesTheChosenScreenshots) {
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_NE(run.out.find("\"triangles\":2,"), std::string::npos) << run.out;
   EXPECT_NE(run.out.find("\"draw\":{\"current\":0,"), std::string::npos) << run.out;
+  // Every frame clears, draws the square and presents through the table: the same
+  // calls each time, in the table as in the JSON.
+  const BenchToolRun plain = bench({"--frames", "3", "--json", path.c_str()});
+  const std::string callsKey = "\"glCallsPerFrame\":{\"median\":";
+  const std::size_t calls = plain.out.find(callsKey);
+  ASSERT_NE(calls, std::string::npos) << plain.out;
+  const unsigned long median = std::stoul(plain.out.substr(calls + callsKey.size()));
+  EXPECT_GT(median, 5u);
+  EXPECT_LT(median, 200u);
+  EXPECT_NE(plain.out.find(",\"maximum\":" + std::to_string(median) + "}", calls),
+            std::string::npos)
+      << plain.out;
+  const BenchToolRun table = bench({"--frames", "2", path.c_str()});
+  EXPECT_NE(table.out.find("gl calls per frame  median " + std::to_string(median) + "  mean "),
+            std::string::npos)
+      << table.out;
   for (const char* name : {"scrn0000.jpg", "scrn0002.jpg", "scrn0004.jpg"}) {
     EXPECT_TRUE(std::filesystem::exists(shots.path() / name)) << name;
   }

@@ -1,7 +1,11 @@
 #include "BenchReport.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <numeric>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -121,6 +125,40 @@ void printJsonBox(const BenchBox& box, std::ostream& out) {
   out << "}";
 }
 
+struct CallCounts {
+  std::uint32_t median;
+  std::uint32_t maximum;
+  double mean;
+};
+
+// Nothing when no frame was drawn.
+std::optional<CallCounts> callCounts(const std::vector<std::uint32_t>& calls) {
+  if (calls.empty()) return std::nullopt;
+  std::vector<std::uint32_t> sorted = calls;
+  std::sort(sorted.begin(), sorted.end());
+  const double total = std::accumulate(sorted.begin(), sorted.end(), 0.0);
+  return CallCounts{sorted[(sorted.size() - 1) / 2], sorted.back(),
+                    total / static_cast<double>(sorted.size())};
+}
+
+void printCallCounts(const std::vector<std::uint32_t>& calls, std::ostream& out) {
+  const std::optional<CallCounts> counts = callCounts(calls);
+  if (!counts) return;
+  out << "gl calls per frame  median " << counts->median << "  mean "
+      << formatted("%.1f", counts->mean) << "  maximum " << counts->maximum << "\n";
+}
+
+void printJsonCallCounts(const std::vector<std::uint32_t>& calls, std::ostream& out) {
+  out << "\"glCallsPerFrame\":";
+  const std::optional<CallCounts> counts = callCounts(calls);
+  if (!counts) {
+    out << "null";
+    return;
+  }
+  out << "{\"median\":" << counts->median << ",\"mean\":" << jsonNumber(counts->mean)
+      << ",\"maximum\":" << counts->maximum << "}";
+}
+
 }  // namespace
 
 void printBenchTable(const BenchResult& result, std::ostream& out) {
@@ -139,6 +177,7 @@ void printBenchTable(const BenchResult& result, std::ostream& out) {
   printFrame("best     ", statistics.best(), out);
   printFrame("worst    ", statistics.worst(), out);
   printPacing(result.frameTimes, out);
+  printCallCounts(result.glCalls, out);
   out << "peak memory " << result.peakMemoryKilobytes << " KB\n";
 }
 
@@ -162,6 +201,8 @@ void printBenchJson(const BenchResult& result, std::ostream& out) {
   printJsonFrame("worst", statistics.worst(), out);
   out << "},";
   printJsonPacing(result.frameTimes, out);
+  out << ",";
+  printJsonCallCounts(result.glCalls, out);
   out << ",\"peakMemoryKilobytes\":" << result.peakMemoryKilobytes;
   out << ",\"timeLimit\":" << jsonNumber(result.timeLimit) << ",\"levelBounds\":";
   printJsonBox(result.levelBounds, out);

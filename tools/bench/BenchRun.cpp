@@ -11,6 +11,7 @@
 #include "FmObject.h"
 #include "FmTimerBarController.h"
 #include "GameLevel.h"
+#include "GlBinding.h"
 #include "OffscreenGlContext.h"
 #include "PeakMemory.h"
 #include "SteppedClock.h"
@@ -134,10 +135,13 @@ public:
     }
     const std::size_t membersBefore = flockMembers(worker);
     shots_.beforeFrame(frame);
+    const std::uint64_t callsBefore = glCallsCounted();
     const std::uint64_t start = frameClock_.counter();
     engine_.frame(0.0f, options_.turnPitch, options_.turnYaw, 0.0f, 0.0f, 0.0f);
     if (drawing_) drawing_->finishDrawing();
     result.frameTimes.add(secondsSince(start));
+    if (drawing_)
+      result.glCalls.push_back(static_cast<std::uint32_t>(glCallsCounted() - callsBefore));
     shots_.afterFrame(frame);
     const std::size_t membersAfter = flockMembers(worker);
     for (std::size_t lost = membersAfter; lost < membersBefore; ++lost) {
@@ -187,6 +191,15 @@ private:
   float lastTime_ = 0.0f;
 };
 
+// Counts the OpenGL calls for as long as it lives.
+class GlCallCounting {
+public:
+  GlCallCounting() { countGlCalls(true); }
+  ~GlCallCounting() { countGlCalls(false); }
+  GlCallCounting(const GlCallCounting&) = delete;
+  GlCallCounting& operator=(const GlCallCounting&) = delete;
+};
+
 BenchResult play(const BenchOptions& options, FmEngine& engine, SteppedClock& clock,
                  const FmClock& frameClock, FmGLEngine* drawing) {
   loadGameLevel(engine, options.levelFile, options.level, options.flock);
@@ -197,6 +210,7 @@ BenchResult play(const BenchOptions& options, FmEngine& engine, SteppedClock& cl
   // The run's record takes what room it can before the first frame, so that the
   // memory that the samples see grow is the level's.
   result.frameTimes.reserve(static_cast<std::size_t>(std::max(options.frames, 0)));
+  if (drawing) result.glCalls.reserve(static_cast<std::size_t>(std::max(options.frames, 0)));
   if (options.sampleEvery > 0) {
     result.samples.reserve(static_cast<std::size_t>(options.frames / options.sampleEvery + 1));
   }
@@ -223,7 +237,7 @@ void BenchBox::add(const FmPoint& point, float radius) {
 
 std::size_t BenchResult::heldBytes() const {
   return events.capacity() * sizeof(BenchEvent) + samples.capacity() * sizeof(BenchSample) +
-         frameTimes.heldBytes();
+         frameTimes.heldBytes() + glCalls.capacity() * sizeof(std::uint32_t);
 }
 
 std::string_view kindName(BenchEvent::Kind kind) {
@@ -248,6 +262,7 @@ BenchResult runBench(const BenchOptions& options, const FmClock& frameClock) {
     FmEngine engine(clock, frameClock);
     return play(options, engine, clock, frameClock, nullptr);
   }
+  const GlCallCounting counting;
   const OffscreenGlContext context(headlessWidth, headlessHeight, headlessColourBits);
   if (!context.isValid()) throw BenchDrawError(context.error());
   FmGLEngine engine(clock, frameClock);

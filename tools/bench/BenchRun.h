@@ -57,6 +57,9 @@ struct BenchResult {
   // Each whole frame (steering, update, drawing, presenting, collision) on the frame
   // clock.
   FrameTimes frameTimes;
+  // The OpenGL calls of each drawn frame, counted through the entry-point table;
+  // empty when the run does not draw.
+  std::vector<std::uint32_t> glCalls;
   // The process's peak resident memory at the end of the run.
   std::uint64_t peakMemoryKilobytes = 0;
   std::vector<BenchSample> samples;
@@ -81,7 +84,8 @@ public:
 // to a won level (the flag is cleared) and a lost one (the flock restarts) as the
 // game does. A member that leaves a flock during a frame is a hit. Unless told not
 // to draw, every frame is drawn in an offscreen 800x600 OpenGL context (true colour)
-// and presented; screenshots of the frames chosen are taken while they are drawn.
+// and presented, counting its OpenGL calls; screenshots of the frames chosen are
+// taken while they are drawn.
 // The frame clock times the statistics and every whole frame. Errors of the load propagate as the
 // persistence library's exceptions; a context that can't be made raises
 // BenchDrawError.
