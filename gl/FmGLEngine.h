@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "FaceArrays.h"
 #include "FmEngine.h"
 #include "GlBinding.h"
 
@@ -124,6 +125,9 @@ private:
   void drawObject(FmObject& object);
   void drawDirect(FmObject& object);
   void drawFaces(FmObject& object);
+  void drawFacesCornerByCorner(FmObject& object);
+  void drawFaceArrays(const FmObject& object);
+  void leaveLastCornerCurrent();
   void bindTexture(const FmObject& object, int index);
   void applyMaterial(const FmMaterial* material);
   void drawStatistics();
@@ -144,6 +148,10 @@ private:
   // The name of the default texture object, bound for faces without a texture.
   static constexpr int untextured = 0;
   int boundTexture_ = -1;  // -1: not known
+  // While a display list is compiled, faces are sent corner by corner: a list keeps
+  // its own copy of them either way.
+  bool compiling_ = false;
+  FaceArrays faceArrays_;
   const FmMaterial* currentMaterial_ = nullptr;
   GLuint listBase_ = 0;
   GLsizei listCount_ = 0;

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <span>
@@ -178,9 +179,67 @@ void FmGLEngine::drawDirect(FmObject& object) {
   if (lightingOff) gl.glEnable(GL_LIGHTING);
 }
 
+// Objects drawn every frame from their current frame (morphing and animated ones)
+// send their corners as arrays, one draw per texture; what the arrays can't say is
+// sent corner by corner.
 void FmGLEngine::drawFaces(FmObject& object) {
+  if (!object.faces()) return;
+  if (!compiling_ && faceArrays_.gather(object)) {
+    drawFaceArrays(object);
+  } else {
+    drawFacesCornerByCorner(object);
+  }
+}
+
+// Texture 0 was bound before the object was drawn; each later run binds its own.
+void FmGLEngine::drawFaceArrays(const FmObject& object) {
+  const FaceArrays& arrays = faceArrays_;
+  std::array<GLenum, 4> enabled{};
+  std::size_t enabledCount = 0;
+  const auto enable = [&](GLenum array) {
+    gl.glEnableClientState(array);
+    enabled[enabledCount++] = array;
+  };
+  if (arrays.cornerCount() > 0) {
+    enable(GL_VERTEX_ARRAY);
+    gl.glVertexPointer(3, GL_FLOAT, 0, arrays.positions().data());
+    if (!arrays.normals().empty()) {
+      enable(GL_NORMAL_ARRAY);
+      gl.glNormalPointer(GL_FLOAT, 0, arrays.normals().data());
+    }
+    if (!arrays.texCoords().empty()) {
+      enable(GL_TEXTURE_COORD_ARRAY);
+      gl.glTexCoordPointer(2, GL_FLOAT, 0, arrays.texCoords().data());
+    }
+    if (!arrays.colours().empty()) {
+      enable(GL_COLOR_ARRAY);
+      gl.glColorPointer(3, GL_UNSIGNED_BYTE, 0, arrays.colours().data());
+    }
+  }
+  const std::vector<FaceArrays::Run>& runs = arrays.runs();
+  for (std::size_t i = 0; i < runs.size(); ++i) {
+    if (i > 0) bindTexture(object, runs[i].texture);
+    if (runs[i].count > 0) gl.glDrawArrays(GL_TRIANGLES, runs[i].first, runs[i].count);
+  }
+  for (std::size_t i = 0; i < enabledCount; ++i) gl.glDisableClientState(enabled[i]);
+  leaveLastCornerCurrent();
+}
+
+// Drawn corner by corner, the last corner's normal, texture coordinate and colour
+// stay current for whatever is drawn next; after arrays they are not known, so they
+// are sent once more.
+void FmGLEngine::leaveLastCornerCurrent() {
+  const FaceArrays& arrays = faceArrays_;
+  if (arrays.cornerCount() == 0) return;
+  if (!arrays.normals().empty()) gl.glNormal3fv(&arrays.normals()[arrays.normals().size() - 3]);
+  if (!arrays.texCoords().empty()) {
+    gl.glTexCoord2fv(&arrays.texCoords()[arrays.texCoords().size() - 2]);
+  }
+  if (!arrays.colours().empty()) gl.glColor3ubv(&arrays.colours()[arrays.colours().size() - 3]);
+}
+
+void FmGLEngine::drawFacesCornerByCorner(FmObject& object) {
   const RWOrdered* faces = object.faces();
-  if (!faces) return;
   const std::span<const float> positions = object.positions();
   const std::span<const float> normals = object.normals();
   const std::span<const float> texCoords = object.texCoords();
@@ -334,7 +393,9 @@ void FmGLEngine::compileFrame(FmObject& object, GLuint& next) {
   currentMaterial_ = nullptr;
   boundTexture_ = object.textureNameAt(lastTime(), 0);
   gl.glNewList(list, GL_COMPILE);
+  compiling_ = true;
   drawDirect(object);
+  compiling_ = false;
   gl.glEndList();
   object.setDisplayList(static_cast<std::int32_t>(list));
 }
@@ -351,10 +412,12 @@ void FmGLEngine::compileBackground(GLuint& next) {
   boundTexture_ = -1;
   background->setDisplayList(static_cast<std::int32_t>(list));
   gl.glNewList(list, GL_COMPILE);
+  compiling_ = true;
   if (lighting_) gl.glDisable(GL_LIGHTING);
   bindTexture(*background, 0);
   drawDirect(*background);
   if (lighting_) gl.glEnable(GL_LIGHTING);
+  compiling_ = false;
   gl.glEndList();
   backgroundListTexture_ = boundTexture_;
 }

@@ -10,8 +10,10 @@
 
 #include "GlDriver.h"
 
-// The OpenGL entry points the program calls, in binding order. glBitmap comes last: the
-// statistics overlay draws its embedded font with it.
+// The OpenGL entry points the program calls, in binding order. glBitmap and
+// glDrawArrays come last: the statistics overlay draws its embedded font with the
+// first, and objects whose meshes change every frame are drawn from client arrays
+// with the second.
 //
 // The Windows driver libraries also gave the WGL and GDI functions (pixel format,
 // context, make-current, swap and font bitmaps). Linux has no counterpart for them:
@@ -32,7 +34,7 @@
   X(glPopAttrib) X(glPopMatrix) X(glPushAttrib) X(glPushMatrix) X(glRasterPos2i) \
   X(glReadPixels) X(glShadeModel) X(glTexCoord2fv) X(glTexCoordPointer) X(glTexEnvf) \
   X(glTexImage2D) X(glTexParameterf) X(glVertex3fv) X(glVertexPointer) X(glViewport) \
-  X(glBitmap)
+  X(glBitmap) X(glDrawArrays)
 // clang-format on
 
 // The program-wide entry-point table: one pointer per name, null until bound. Every

@@ -8,10 +8,12 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <span>
 #include <string>
 #include <tuple>
 #include <vector>
 
+#include "FmAnimatedMesh.h"
 #include "FmCamera.h"
 #include "FmFace.h"
 #include "FmFog.h"
@@ -82,6 +84,38 @@ FmObject* square(const char* name, const FmPoint& position, std::vector<std::int
   return object;
 }
 
+// Gives the square's corners colours from its position: red to the right, green upwards.
+void colourCorners(FmObject& object) {
+  std::vector<std::uint8_t> rgb;
+  const std::span<const float> xyz = object.positions();
+  for (std::size_t i = 0; i + 2 < xyz.size(); i += 3) {
+    rgb.push_back(static_cast<std::uint8_t>((xyz[i] + 1) * 120));
+    rgb.push_back(static_cast<std::uint8_t>((xyz[i + 1] + 1) * 120));
+    rgb.push_back(60);
+  }
+  EXPECT_TRUE(object.currentFrame()->setColours(rgb));
+  const RWOrdered* faces = object.faces();
+  for (std::size_t i = 0; i < faces->entryCount(); ++i) {
+    auto* face = static_cast<FmFace*>(faces->elementAt(i));
+    face->setColourIndex(face->vertexIndex());
+  }
+}
+
+// The object made to morph between two copies of its frame: drawn every frame from
+// what its animation blends, never from a display list.
+FmObject* morphing(FmObject* object) {
+  auto* animation = new FmAnimatedMesh;
+  for (const float time : {0.0f, 1.0f}) {
+    auto* frame = static_cast<FmMesh*>(object->currentFrame()->clone());
+    frame->setTime(time);
+    EXPECT_TRUE(animation->addFrame(frame));
+  }
+  object->setMorphs(1);
+  EXPECT_TRUE(object->addAnimation(animation));
+  object->selectAnimation(0);
+  return object;
+}
+
 FmOpenGLTexture* solidTexture(const char* name, int w, int h, const Rgba& colour) {
   auto* texture = new FmOpenGLTexture(name);
   std::vector<std::uint8_t> pixels;
@@ -132,6 +166,12 @@ protected:
   void SetUp() override {
     context_ = std::make_unique<OffscreenGlContext>(width, height, 32);
     ASSERT_TRUE(context_->isValid()) << context_->error();
+    makeEngine();
+  }
+
+  // A new engine with a new scene that holds only the camera.
+  void makeEngine() {
+    engine_.reset();
     engine_ = std::make_unique<FmGLEngine>(clock_);
     auto* camera = new FmCamera("eye", nullptr, -1.0f);
     camera->setController(placedAt({0, 0, 0}));
@@ -187,6 +227,12 @@ protected:
     return {rgb[0], rgb[1], rgb[2]};
   }
   Pixel centre() { return pixelAt(width / 2, height / 2); }
+  std::vector<GLubyte> wholeFrame() {
+    std::vector<GLubyte> rgb(static_cast<std::size_t>(width * height * 3));
+    gl.glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    gl.glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+    return rgb;
+  }
   // Within the square of side 2 at distance 5, a quarter of its width off centre.
   Pixel leftOfCentre() { return pixelAt(width / 2 - 9, height / 2); }
   Pixel rightOfCentre() { return pixelAt(width / 2 + 9, height / 2); }
@@ -597,3 +643,63 @@ TEST_F(RenderTest, RecordingWritesATargaFileForEveryFrameAtTwentyFourFramesASeco
 }
 
 }  // namespace
+
+// The same squares, still (drawn from display lists compiled corner by corner) and
+// morphing (drawn from arrays every frame): lit and textured with two textures, and
+// unlit with a colour at each corner, behind a square that shows no texture.
+TEST_F(RenderTest, MorphingObjectsDrawTheSamePixelsAsTheirDisplayLists) {
+  std::vector<std::vector<GLubyte>> frames;
+  for (const bool morphs : {false, true}) {
+    makeEngine();
+    addLight({0, 0, 5});
+    FmOpenGLTexture* red = addTexture(solidTexture("red", 2, 2, {255, 0, 0, 255}));
+    FmOpenGLTexture* blue = addTexture(solidTexture("blue", 2, 2, {0, 0, 255, 255}));
+    FmObject* flag = square("flag", {-1.2f, 0, -5}, {0, 1, 1, 0});
+    flag->addTexture(red);
+    flag->addTexture(blue);
+    FmObject* painted = square("painted", {1.2f, 0.3f, -6}, {0, 0});
+    colourCorners(*painted);
+    painted->setLit(0);
+    FmObject* plain = square("plain", {0, -1.5f, -7}, {0});
+    for (FmObject* object : {flag, painted, plain}) add(morphs ? morphing(object) : object);
+    start();
+    drawOneFrame();
+    drawOneFrame();
+    frames.push_back(wholeFrame());
+  }
+  EXPECT_TRUE(frames[0] == frames[1]);
+  const auto shows = [&](const std::array<GLubyte, 3>& colour) {
+    for (std::size_t i = 0; i + 2 < frames[1].size(); i += 3) {
+      if (frames[1][i] == colour[0] && frames[1][i + 1] == colour[1] &&
+          frames[1][i + 2] == colour[2]) {
+        return true;
+      }
+    }
+    return false;
+  };
+  EXPECT_TRUE(shows({255, 0, 0}) || shows({254, 0, 0})) << "the red half";
+  EXPECT_TRUE(shows({0, 0, 255}) || shows({0, 0, 254})) << "the blue half";
+}
+
+// Drawn from arrays, a morphing object takes the same OpenGL calls whatever its
+// number of faces.
+TEST_F(RenderTest, AMorphingObjectsCallsDoNotGrowWithItsFaces) {
+  std::vector<std::uint64_t> calls;
+  for (const std::size_t strips : {1u, 12u}) {
+    makeEngine();
+    FmOpenGLTexture* red = addTexture(solidTexture("red", 2, 2, {255, 0, 0, 255}));
+    FmObject* object = morphing(square("sea", {0, 0, -5}, std::vector<std::int32_t>(strips, 0)));
+    object->addTexture(red);
+    add(object);
+    start();
+    drawOneFrame();
+    countGlCalls(true);
+    const std::uint64_t before = glCallsCounted();
+    drawOneFrame();
+    calls.push_back(glCallsCounted() - before);
+    countGlCalls(false);
+    EXPECT_EQ(centre(), (Pixel{255, 0, 0}));
+  }
+  EXPECT_EQ(calls[0], calls[1]);
+  EXPECT_GT(calls[0], 10u);
+}
