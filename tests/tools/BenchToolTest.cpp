@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <fstream>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -259,4 +260,46 @@ TEST(BenchRun, DrawsEveryFrameAndWritesTheChosenScreenshots) {
   EXPECT_FALSE(std::filesystem::exists(shots.path() / "scrn0001.jpg"));
   std::error_code ignored;
   std::filesystem::remove_all(shots.path(), ignored);
+}
+
+namespace {
+
+std::vector<std::string> linesOf(const std::filesystem::path& path) {
+  std::ifstream file(path);
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(file, line);) lines.push_back(line);
+  return lines;
+}
+
+}  // namespace
+
+TEST(BenchRun, TheTraceHasARowForEveryFrameWithItsEvents) {
+  TempFile path("flock");
+  writeFlockLevel(path, 1.0f);
+  TempFile trace("trace");
+  const BenchToolRun run = bench({"--no-draw", "--frames", "25", "--step", "0.05", "--fire-at", "3",
+                                  "--trace", trace.c_str(), path.c_str()});
+  ASSERT_EQ(run.status, 0) << run.err;
+  const std::vector<std::string> lines = linesOf(trace.path());
+  ASSERT_EQ(lines.size(), 26u);
+  EXPECT_EQ(lines[0],
+            "frame,time,whole_ms,update_ms,draw_ms,swap_ms,collision_ms,triangles,gl_calls,events");
+  // The frame clock stands still and nothing is drawn.
+  EXPECT_EQ(lines[1], "0,0,0.0000,0.0000,0.0000,0.0000,0.0000,0,0,");
+  EXPECT_EQ(lines[22].substr(0, 8), "21,1.05,");
+  EXPECT_EQ(lines[22].substr(lines[22].size() - 5), ",fail");
+  for (std::size_t i = 1; i < lines.size(); ++i) {
+    if (i != 22) {
+      EXPECT_EQ(lines[i].back(), ',') << lines[i];
+    }
+  }
+}
+
+TEST(BenchRun, ATraceThatCannotBeWrittenIsAnError) {
+  TempFile path("flock");
+  writeFlockLevel(path, 0.0f);
+  const std::string nowhere = (path.path().parent_path() / "no-such-dir" / "trace.csv").string();
+  const BenchToolRun run = bench({"--no-draw", "--frames", "2", "--trace", nowhere, path.c_str()});
+  EXPECT_EQ(run.status, 4);
+  EXPECT_NE(run.err.find("can't write the trace " + nowhere + ": "), std::string::npos) << run.err;
 }

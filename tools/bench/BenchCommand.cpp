@@ -1,5 +1,9 @@
 #include "BenchCommand.h"
 
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+
 #include "BenchOptions.h"
 #include "BenchReport.h"
 #include "BenchRun.h"
@@ -11,6 +15,17 @@ constexpr int runDone = 0;
 constexpr int loadFailed = 1;
 constexpr int badArguments = 2;
 constexpr int drawingUnavailable = 3;
+constexpr int traceUnwritten = 4;
+
+// Empty when the whole trace was written; otherwise why not.
+std::string writeTrace(const BenchResult& result, const std::string& path) {
+  std::ofstream file(path, std::ios::binary | std::ios::trunc);
+  if (!file) return std::strerror(errno);
+  printBenchTrace(result, file);
+  file.close();
+  if (!file) return "the file could not be written whole";
+  return "";
+}
 
 }  // namespace
 
@@ -24,6 +39,14 @@ int runBenchTool(const std::vector<std::string>& arguments, const FmClock& frame
   }
   try {
     const BenchResult result = runBench(*options, frameClock);
+    if (!options->traceFile.empty()) {
+      const std::string failure = writeTrace(result, options->traceFile);
+      if (!failure.empty()) {
+        errors << "zirrow-bench: can't write the trace " << options->traceFile << ": " << failure
+               << "\n";
+        return traceUnwritten;
+      }
+    }
     if (options->json) {
       printBenchJson(result, out);
     } else {

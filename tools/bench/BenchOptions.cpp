@@ -118,6 +118,11 @@ void describeOptions(CLI::App& app, BenchOptions& options, std::string& fireAt, 
       ->type_name("DIR")
       ->check(wants("a directory name", [](const std::string& text) { return !text.empty(); }))
       ->excludes(noDraw);
+  app.add_option("--trace", options.traceFile,
+                 "write one CSV row per frame into FILE: its times (update, draw, swap, "
+                 "collision), triangles, OpenGL calls and events")
+      ->type_name("FILE")
+      ->check(wants("a file name", [](const std::string& text) { return !text.empty(); }));
   app.add_option("--shot-every", options.shotEvery, "frames between screenshots (default 30)")
       ->type_name("K")
       ->check(number<std::int32_t>("a frame count from 1",

@@ -31,6 +31,8 @@ struct BenchOptions {
   bool draw = true;
   // Where screenshots go; none without it.
   std::string shotDirectory;
+  // Where one CSV row per frame goes; none without it.
+  std::string traceFile;
   std::int32_t shotEvery = defaultShotEvery;
   std::string levelFile;
 };

@@ -219,3 +219,24 @@ void printBenchJson(const BenchResult& result, std::ostream& out) {
   }
   out << "]}\n";
 }
+
+void printBenchTrace(const BenchResult& result, std::ostream& out) {
+  out << "frame,time,whole_ms,update_ms,draw_ms,swap_ms,collision_ms,triangles,gl_calls,events\n";
+  std::size_t nextEvent = 0;
+  for (std::size_t frame = 0; frame < result.frameRecords.size(); ++frame) {
+    const BenchFrame& record = result.frameRecords[frame];
+    out << frame << "," << formatted("%.6g", record.time) << ","
+        << formatted("%.4f", record.whole * 1000.0) << ","
+        << formatted("%.4f", record.update * 1000.0) << ","
+        << formatted("%.4f", record.draw * 1000.0) << "," << formatted("%.4f", record.swap * 1000.0)
+        << "," << formatted("%.4f", record.collision * 1000.0) << "," << record.triangles << ","
+        << record.glCalls << ",";
+    const char* separator = "";
+    while (nextEvent < result.events.size() &&
+           result.events[nextEvent].frame <= static_cast<std::int32_t>(frame)) {
+      out << separator << kindName(result.events[nextEvent++].kind);
+      separator = " ";
+    }
+    out << "\n";
+  }
+}

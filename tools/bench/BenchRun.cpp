@@ -138,10 +138,23 @@ public:
     const std::uint64_t callsBefore = glCallsCounted();
     const std::uint64_t start = frameClock_.counter();
     engine_.frame(0.0f, options_.turnPitch, options_.turnYaw, 0.0f, 0.0f, 0.0f);
+    const std::uint64_t drawn = frameClock_.counter();
     if (drawing_) drawing_->finishDrawing();
-    result.frameTimes.add(secondsSince(start));
-    if (drawing_)
-      result.glCalls.push_back(static_cast<std::uint32_t>(glCallsCounted() - callsBefore));
+    BenchFrame record;
+    record.time = now;
+    record.whole = secondsSince(start);
+    record.swap = secondsSince(drawn);
+    result.frameTimes.add(record.whole);
+    if (drawing_) {
+      record.glCalls = static_cast<std::uint32_t>(glCallsCounted() - callsBefore);
+      result.glCalls.push_back(record.glCalls);
+    }
+    const FmFrameStatistics& statistics = engine_.statistics();
+    record.update = statistics.update().current;
+    record.draw = statistics.draw().current;
+    record.collision = statistics.collision().current;
+    record.triangles = statistics.lastTriangles();
+    if (!options_.traceFile.empty()) result.frameRecords.push_back(record);
     shots_.afterFrame(frame);
     const std::size_t membersAfter = flockMembers(worker);
     for (std::size_t lost = membersAfter; lost < membersBefore; ++lost) {
@@ -211,6 +224,9 @@ BenchResult play(const BenchOptions& options, FmEngine& engine, SteppedClock& cl
   // memory that the samples see grow is the level's.
   result.frameTimes.reserve(static_cast<std::size_t>(std::max(options.frames, 0)));
   if (drawing) result.glCalls.reserve(static_cast<std::size_t>(std::max(options.frames, 0)));
+  if (!options.traceFile.empty()) {
+    result.frameRecords.reserve(static_cast<std::size_t>(std::max(options.frames, 0)));
+  }
   if (options.sampleEvery > 0) {
     result.samples.reserve(static_cast<std::size_t>(options.frames / options.sampleEvery + 1));
   }
@@ -237,7 +253,8 @@ void BenchBox::add(const FmPoint& point, float radius) {
 
 std::size_t BenchResult::heldBytes() const {
   return events.capacity() * sizeof(BenchEvent) + samples.capacity() * sizeof(BenchSample) +
-         frameTimes.heldBytes() + glCalls.capacity() * sizeof(std::uint32_t);
+         frameTimes.heldBytes() + glCalls.capacity() * sizeof(std::uint32_t) +
+         frameRecords.capacity() * sizeof(BenchFrame);
 }
 
 std::string_view kindName(BenchEvent::Kind kind) {

@@ -50,6 +50,20 @@ struct BenchSample {
   std::uint64_t heapKilobytes = 0;
 };
 
+// One frame's times in seconds, as the engine's statistics and the frame clock saw
+// them: the whole frame, and within it the update, drawing (presenting included),
+// collision pass and the wait for the driver to finish the frame (swap).
+struct BenchFrame {
+  float time = 0.0f;
+  double whole = 0.0;
+  float update = 0.0f;
+  float draw = 0.0f;
+  double swap = 0.0;
+  float collision = 0.0f;
+  std::int32_t triangles = 0;
+  std::uint32_t glCalls = 0;
+};
+
 struct BenchResult {
   std::int32_t frames = 0;
   std::vector<BenchEvent> events;
@@ -60,6 +74,8 @@ struct BenchResult {
   // The OpenGL calls of each drawn frame, counted through the entry-point table;
   // empty when the run does not draw.
   std::vector<std::uint32_t> glCalls;
+  // Every frame, in order, when a trace was asked for.
+  std::vector<BenchFrame> frameRecords;
   // The process's peak resident memory at the end of the run.
   std::uint64_t peakMemoryKilobytes = 0;
   std::vector<BenchSample> samples;
