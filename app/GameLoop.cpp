@@ -4,6 +4,7 @@
 
 #include "GameSession.h"
 #include "GameWindowProcedure.h"
+#include "RWErrors.h"
 
 GameLoop::GameLoop(MessageSource& messages, GameWindowProcedure& procedure, GameSession& game,
                    InputDevices& devices)
@@ -27,6 +28,8 @@ bool GameLoop::runFrame() {
     game_.tick(devices_);
     procedure_.serveSoundRequests();
     return true;
+  } catch (const RWxmsg& error) {
+    failure_ = std::string("the game stopped: ") + error.why();
   } catch (const std::exception& error) {
     failure_ = std::string("the game stopped: ") + error.what();
   } catch (...) {

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "ErrorBoxes.h"
 #include "GameIcon.h"
 #include "GameLoop.h"
 #include "GlBinding.h"
@@ -11,8 +12,14 @@
 
 namespace {
 
+// Without a display there is nowhere to show a box: standard error is where the player
+// looks then.
 void reportFailure(const std::string& reason) {
   std::fprintf(stderr, "zirrow: %s\n", reason.c_str());
+}
+
+void showError(const char* title, const std::string& text) {
+  showMessageBox(title, text.c_str(), true);
 }
 
 // The game window's queue as the loop takes it.
@@ -50,11 +57,20 @@ int GameProgram::run(const std::string& sceneFile) {
                   "DISPLAY or WAYLAND_DISPLAY set");
     return startFailed;
   }
-  if (!lock_.acquire(instanceName)) return alreadyRunning;
+  ErrorBoxes::install();
+  if (!lock_.acquire(instanceName)) {
+    showError(alreadyRunningTitle,
+              "Zirrow is already running: only one copy plays at a time. Switch to its window "
+              "to play on.");
+    return alreadyRunning;
+  }
   readSettings();
   game_.setMode(0);
   // The game goes on with whatever the scene holds when the level can't be loaded.
-  game_.loadLevel(RWCString(sceneFile.c_str()));
+  if (game_.loadLevel(RWCString(sceneFile.c_str())) == 0) {
+    showError(levelTitle, "The level \"" + sceneFile + "\" can't be loaded: " +
+                              game_.loadProblem() + ".\nThe game opens without it.");
+  }
   setDisplayMode();
   procedure_.setDisplayModeSet(true);
   if (!prepareDrawing() || !openWindow()) return startFailed;
@@ -82,7 +98,7 @@ bool GameProgram::prepareDrawing() {
 bool GameProgram::openWindow() {
   const bool popup = isFullScreenSized() != 0;
   if (!window_.create(windowTitle, 0, 0, displaySettings.width, displaySettings.height, popup)) {
-    reportFailure("the game window can't be created");
+    showError("Error", "The game window can't be created: " + window_.creationError());
     return false;
   }
   if (!window_.gamepadProblem().empty()) {
@@ -102,6 +118,6 @@ int GameProgram::runLoop() {
   GameWindowMessages messages(window_);
   GameLoop loop(messages, procedure_, game_, devices_);
   const int status = loop.run();
-  if (!loop.failure().empty()) reportFailure(loop.failure());
+  if (!loop.failure().empty()) showError("Error", loop.failure());
   return status;
 }

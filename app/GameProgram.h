@@ -19,6 +19,9 @@ class GameProgram {
 public:
   static constexpr const char* instanceName = "FenmarrowSaver";
   static constexpr const char* windowTitle = "Fenmarrow - Go Zirrow! - DemoVersion";
+  // The titles of the message boxes of a second copy and of a level that can't be loaded.
+  static constexpr const char* alreadyRunningTitle = "Zirrow is already running";
+  static constexpr const char* levelTitle = "Level";
   // Exit statuses: a normal end and another copy already running give 0.
   static constexpr int alreadyRunning = 0;
   static constexpr int startFailed = 1;

@@ -1,6 +1,8 @@
 #include "GameSession.h"
 
+#include <exception>
 #include <limits>
+#include <string>
 
 #include "FmCamera.h"
 #include "FmFlightController.h"
@@ -8,6 +10,7 @@
 #include "FmWorker.h"
 #include "InputDevices.h"
 #include "RWBinaryFile.h"
+#include "RWErrors.h"
 
 namespace {
 
@@ -23,12 +26,27 @@ std::int32_t wrapped(std::int32_t value, std::int32_t divisor) {
 GameSession::GameSession(const FmClock& clock) : FmGLEngine(clock) {}
 
 int GameSession::loadLevel(const RWCString& name) {
-  if (name.isNull() || !RWBinaryFile::exists(name.data())) return 0;
+  loadProblem_.clear();
+  if (name.isNull() || name.length() == 0) {
+    loadProblem_ = "no level file is named: give one on the command line (zirrow LEVELFILE)";
+    return 0;
+  }
+  if (!RWBinaryFile::exists(name.data())) {
+    loadProblem_ = "there is no file " + std::string(name.data());
+    return 0;
+  }
   levelFileName_ = name;
   chooseLevel();
   try {
-    if (!loadScene(name.data())) return 0;
-  } catch (...) {
+    if (!loadScene(name.data())) {
+      loadProblem_ = "its scene is of a version this game can't read";
+      return 0;
+    }
+  } catch (const RWxmsg& error) {
+    loadProblem_ = error.why();
+    return 0;
+  } catch (const std::exception& error) {
+    loadProblem_ = error.what();
     return 0;
   }
   multiLevel_ = scene().levelCount() > 1;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "FmGLEngine.h"
 #include "InputState.h"
@@ -30,6 +31,8 @@ public:
   // 1 when loaded; 0 when the name is empty, no such file exists (nothing changes) or
   // the read fails (the scene is left as the failed read left it).
   int loadLevel(const RWCString& name);
+  // Why the last loadLevel gave 0; empty after a load.
+  const std::string& loadProblem() const { return loadProblem_; }
   // One frame: input, firing, the engine frame and the reaction to its events. The
   // devices are the system's cursor and keyboard.
   void tick(InputDevices& devices);
@@ -101,6 +104,7 @@ private:
   float fireCooldown_ = 0.16f;
   GameValues values_;
   RWCString levelFileName_;
+  std::string loadProblem_;
   float yawInput_ = 0.0f;
   float pitchInput_ = 0.0f;
   float lastPitchRate_ = 0.0f;

@@ -1,6 +1,7 @@
 #include "GameWindowHost.h"
 
 #include "GameWindow.h"
+#include "MessageBox.h"
 #include "WindowMessage.h"
 
 GlDeviceContext GameWindowHost::deviceContext() const {
@@ -81,4 +82,8 @@ bool GameWindowHost::captureJoystick() {
 
 void GameWindowHost::releaseJoystick() {
   window_.joystick().release();
+}
+
+void GameWindowHost::showMessage(const std::string& title, const std::string& text) {
+  showMessageBox(title.c_str(), text.c_str(), true);
 }

@@ -29,6 +29,7 @@ public:
   void setJoystickThreshold(int units) override;
   bool captureJoystick() override;
   void releaseJoystick() override;
+  void showMessage(const std::string& title, const std::string& text) override;
 
 private:
   GameWindow& window_;

@@ -1,5 +1,9 @@
 #include "GameWindowProcedure.h"
 
+#include <string>
+#include <utility>
+
+#include "FileNames.h"
 #include "GameSession.h"
 #include "GlBinding.h"
 #include "InputDevices.h"
@@ -127,12 +131,23 @@ void GameWindowProcedure::captureInputDevice() {
   }
 }
 
+// Without a sound device the game is silent as designed; a sound file that can't be
+// loaded is the player's to know of, once, and the game plays on without it.
 void GameWindowProcedure::loadSoundEffects() {
-  sound_.init();
+  const bool mixerOpen = sound_.init() == 0;
   if (game_.values().playEffects == 0) return;
-  sound_.loadWave(gunSoundFile, gunKey);
-  sound_.loadWave(failSoundFile, failKey);
-  sound_.loadWave(winSoundFile, winKey);
+  std::string unloaded;
+  for (const auto& [file, key] :
+       {std::pair{gunSoundFile, gunKey}, {failSoundFile, failKey}, {winSoundFile, winKey}}) {
+    if (sound_.loadWave(file, key) < 0 && mixerOpen) {
+      unloaded += "\n" + nativeFileName(file) + ": " + sound_.loadError();
+    }
+  }
+  if (unloaded.empty()) return;
+  host_.showMessage(soundTitle,
+                    "These sound effects can't be loaded, and the game plays without them "
+                    "(the game looks for them in the folder it was started from):" +
+                        unloaded);
 }
 
 void GameWindowProcedure::close() {
@@ -255,8 +270,18 @@ void GameWindowProcedure::toggleFullScreen() {
 void GameWindowProcedure::escape() {
   game_.saveProgress();
   game_.values().useLevel = 0;
-  writeGameSettings(game_.values());
-  if (fullScreenChosen_) writeFullScreenSetting(displaySettings.fullScreen);
+  std::string progressProblem;
+  const bool progressSaved = writeGameSettings(game_.values(), &progressProblem);
+  std::string fullScreenProblem;
+  const bool fullScreenSaved =
+      !fullScreenChosen_ || writeFullScreenSetting(displaySettings.fullScreen, &fullScreenProblem);
+  // One box: the reason is the same file's for both.
+  if (!progressSaved) {
+    host_.showMessage(settingsTitle, "Your progress can't be saved: " + progressProblem + ".");
+  } else if (!fullScreenSaved) {
+    host_.showMessage(settingsTitle,
+                      "Your full-screen choice can't be saved: " + fullScreenProblem + ".");
+  }
   host_.postClose();
 }
 

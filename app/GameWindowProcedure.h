@@ -29,6 +29,9 @@ public:
   static constexpr const char* gunSoundFile = "sounds\\Bgun.wav";
   static constexpr const char* failSoundFile = "sounds\\fail.wav";
   static constexpr const char* winSoundFile = "sounds\\winner.wav";
+  // The titles of the message boxes that tell the player of a failure.
+  static constexpr const char* soundTitle = "Sound";
+  static constexpr const char* settingsTitle = "Settings";
 
   GameWindowProcedure(GameSession& game, SoundDevice& sound, InputDevices& devices,
                       WindowHost& host);

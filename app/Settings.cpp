@@ -1,6 +1,9 @@
 #include "Settings.h"
 
+#include <cerrno>
 #include <cstdint>
+#include <cstring>
+#include <filesystem>
 #include <string>
 
 #include "DisplayMode.h"
@@ -27,6 +30,65 @@ void readString(const RegistryKey& key, const char* name, RWCString& field) {
     field = RWCString(value.data(), value.size());
   }
 }
+
+std::string whyUnreadable(const std::string& path) {
+  std::error_code error;
+  if (std::filesystem::is_directory(path, error)) return "it is a folder, not a file";
+  if (!std::filesystem::is_regular_file(path, error)) return "it is not a regular file";
+  return "it can't be opened for reading";
+}
+
+// The settings file's name and what keeps the game key from being opened or written.
+// errno holds the reason of a failed write; 0 when the write was refused before any.
+std::string describeFailure(RegistryResult result, int writeError) {
+  const std::string path = RegistryFile::settingsPath();
+  if (path.empty()) {
+    return "no settings file is known: none of ZIRROW_SETTINGS, XDG_CONFIG_HOME and HOME is set";
+  }
+  if (result == RegistryResult::writeFailed) {
+    const std::string why = writeError != 0
+                                ? std::strerror(writeError)
+                                : "the settings would grow beyond " +
+                                      std::to_string(RegistryFile::maximumFileSize) + " bytes";
+    return "the settings file " + path + " can't be written: " + why;
+  }
+  const std::string installHint = " (zirrow-install creates the settings)";
+  switch (RegistryFile::load(path).state()) {
+    case RegistryFile::State::missing:
+      return "the settings file " + path + " does not exist" + installHint;
+    case RegistryFile::State::malformed:
+      return "the settings file " + path +
+             " is not a registry file: its first line is not \"Windows Registry Editor Version "
+             "5.00\"";
+    case RegistryFile::State::tooLarge:
+      return "the settings file " + path + " is larger than the " +
+             std::to_string(RegistryFile::maximumFileSize) + " bytes a settings file may take";
+    case RegistryFile::State::unreadable:
+      return "the settings file " + path + " can't be read: " + whyUnreadable(path);
+    case RegistryFile::State::loaded:
+      break;
+  }
+  if (result == RegistryResult::keyDoesNotExist) {
+    return "the settings file " + path + " has no key [" +
+           std::string(RegistryKey::currentUserRoot) + "\\" + settingsKey + "]" + installHint;
+  }
+  return "the settings file " + path + " refused the value";
+}
+
+// Keeps the first failure of a series of writes, with its reason.
+class WriteProblem {
+public:
+  explicit WriteProblem(std::string* problem) : problem_(problem) {}
+
+  bool check(RegistryResult result) {
+    if (result == RegistryResult::success) return true;
+    if (problem_) *problem_ = describeFailure(result, errno);
+    return false;
+  }
+
+private:
+  std::string* problem_;
+};
 
 }  // namespace
 
@@ -67,30 +129,35 @@ bool readGameSettings(GameValues& values) {
   return true;
 }
 
-bool writeGameSettings(const GameValues& values) {
+bool writeGameSettings(const GameValues& values, std::string* problem) {
+  WriteProblem failure(problem);
   RegistryKey key;
-  if (key.open(settingsKey, RegistryAccess::setValue) != RegistryResult::success) return false;
-  const auto write = [&key](const char* name, int value) {
-    return key.setDword(name, static_cast<std::uint32_t>(value)) == RegistryResult::success;
+  if (!failure.check(key.open(settingsKey, RegistryAccess::setValue))) return false;
+  const auto write = [&key, &failure](const char* name, int value) {
+    errno = 0;
+    return failure.check(key.setDword(name, static_cast<std::uint32_t>(value)));
   };
   return write("level", values.level) && write("useLevel", values.useLevel) &&
          write("playEffects", values.playEffects) && write("joyStick", values.joyStick);
 }
 
-bool writeFullScreenSetting(int fullScreen) {
+bool writeFullScreenSetting(int fullScreen, std::string* problem) {
+  WriteProblem failure(problem);
   RegistryKey key;
-  if (key.open(settingsKey, RegistryAccess::setValue) != RegistryResult::success) return false;
+  if (!failure.check(key.open(settingsKey, RegistryAccess::setValue))) return false;
   key.close();
   const std::string displayPath = std::string(settingsKey) + "\\" + displaySubkey;
   RegistryKey display;
-  if (display.open(displayPath, RegistryAccess::setValue) == RegistryResult::keyDoesNotExist &&
-      (RegistryKey::create(displayPath) != RegistryResult::success ||
-       display.open(displayPath, RegistryAccess::setValue) != RegistryResult::success)) {
-    return false;
+  if (display.open(displayPath, RegistryAccess::setValue) == RegistryResult::keyDoesNotExist) {
+    errno = 0;
+    if (!failure.check(RegistryKey::create(displayPath)) ||
+        !failure.check(display.open(displayPath, RegistryAccess::setValue))) {
+      return false;
+    }
   }
+  errno = 0;
   return display.isOpen() &&
-         display.setDword("fullScreen", static_cast<std::uint32_t>(fullScreen)) ==
-             RegistryResult::success;
+         failure.check(display.setDword("fullScreen", static_cast<std::uint32_t>(fullScreen)));
 }
 
 int isFullScreenSized() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 
 #include "RWCString.h"
 
@@ -48,12 +49,13 @@ int readDisplaySettings();
 // Sets level to 0, then takes the values the key holds; false when the key can't be opened.
 bool readGameSettings(GameValues& values);
 // Writes the four game values into the existing key; writes nothing and returns false when
-// the key does not exist or can't be written.
-bool writeGameSettings(const GameValues& values);
+// the key does not exist or can't be written, and then puts into problem (when given)
+// the settings file's name and why.
+bool writeGameSettings(const GameValues& values, std::string* problem = nullptr);
 // Writes "fullScreen" into the "Display" subkey, making the subkey when only it is
 // missing; writes nothing and returns false when the key does not exist or can't be
-// written.
-bool writeFullScreenSetting(int fullScreen);
+// written, with the problem as above.
+bool writeFullScreenSetting(int fullScreen, std::string* problem = nullptr);
 // 1 when full screen is configured or the configured size is the desktop's size.
 int isFullScreenSized();
 // Asks for the configured colour depth, and in full screen for the configured size, when

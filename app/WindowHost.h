@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "GlDriver.h"
 #include "ScreenGeometry.h"
@@ -49,4 +50,8 @@ public:
   virtual void setJoystickThreshold(int units) = 0;
   virtual bool captureJoystick() = 0;
   virtual void releaseJoystick() = 0;
+
+  // Tells the player of a failure in a message box over the window and waits until the
+  // box is closed.
+  virtual void showMessage(const std::string& title, const std::string& text) = 0;
 };

@@ -85,6 +85,10 @@ AudioMixer::Wave AudioMixer::loadWave(const char* programFileName) {
   return Mix_LoadWAV(nativeFileName(programFileName).c_str());
 }
 
+std::string AudioMixer::lastError() const {
+  return open_ ? SDL_GetError() : "no sound device is open";
+}
+
 void AudioMixer::freeWave(Wave wave) {
   if (wave != nullptr) Mix_FreeChunk(wave);
 }

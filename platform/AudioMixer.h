@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 struct Mix_Chunk;
 
@@ -33,6 +34,8 @@ public:
   // Loads a WAV file named as the program builds names ('\' separators allowed);
   // nullptr when the mixer is closed or the file can't be opened or decoded.
   Wave loadWave(const char* programFileName);
+  // What SDL said of the last failure.
+  std::string lastError() const;
   void freeWave(Wave wave);
 
   // The lowest channel that plays nothing, or -1 when all are busy or the mixer is closed.

@@ -44,11 +44,19 @@ GameWindow::~GameWindow() {
 }
 
 bool GameWindow::create(const char* title, int x, int y, int width, int height, bool popup) {
-  if (window_ || SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
+  if (window_) {
+    creationError_ = "the window exists already";
+    return false;
+  }
+  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+    creationError_ = SDL_GetError();
+    return false;
+  }
   const Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI |
                        (popup ? SDL_WINDOW_BORDERLESS : SDL_WINDOW_RESIZABLE);
   window_ = SDL_CreateWindow(title ? title : "", x, y, width, height, flags);
   if (!window_) {
+    creationError_ = SDL_GetError();
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
     return false;
   }

@@ -29,6 +29,8 @@ public:
   // the drawable size. False when the window can't be made or already
   // exists. The caller hands the create message to its window procedure itself.
   bool create(const char* title, int x, int y, int width, int height, bool popup);
+  // What SDL said when create failed.
+  const std::string& creationError() const { return creationError_; }
   bool exists() const { return window_ != nullptr; }
 
   GlDeviceContext deviceContext() const { return window_; }
@@ -107,6 +109,7 @@ private:
   Joystick joystick_;
   Gamepads gamepads_;
   std::string gamepadProblem_;
+  std::string creationError_;
   WindowEventTranslator translator_;
   WindowMessageQueue queue_;
 };

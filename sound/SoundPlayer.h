@@ -22,6 +22,7 @@ public:
   int init() override;
   int shutdown() override;
   int loadWave(const char* fileName, int key) override;
+  std::string loadError() const override { return mixer_.lastError(); }
   int play(int key, int loops, std::uint32_t notifyWindow) override;
   // Never waits on a wave that loops forever: such a request plays nothing, -1.
   int playAndWait(int key, int loops) override;

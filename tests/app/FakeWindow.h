@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -57,18 +58,31 @@ public:
     return true;
   }
   void releaseJoystick() override { calls.push_back("releaseJoystick"); }
+  void showMessage(const std::string& title, const std::string& text) override {
+    messages.push_back(title + ": " + text);
+  }
+
+  // The message boxes shown, as "title: text".
+  std::vector<std::string> messages;
 };
 
 // A sound device that records each request as text.
 class FakeSoundDevice : public SoundDevice {
 public:
   std::vector<std::string> calls;
+  // Files whose load fails.
+  std::vector<std::string> brokenFiles;
+  int initResult = 0;
 
-  int init() override { return record("init", 0); }
+  int init() override { return record("init", initResult); }
   int shutdown() override { return record("shutdown", 0); }
   int loadWave(const char* fileName, int key) override {
-    return record("load " + std::string(fileName) + " " + std::to_string(key), key);
+    const std::string name = fileName;
+    const bool broken =
+        std::find(brokenFiles.begin(), brokenFiles.end(), name) != brokenFiles.end();
+    return record("load " + name + " " + std::to_string(key), broken ? -1 : key);
   }
+  std::string loadError() const override { return "Unrecognized audio format"; }
   int play(int key, int loops, std::uint32_t window) override {
     return record(
         "play " + std::to_string(key) + " " + std::to_string(loops) + " " + std::to_string(window),

@@ -115,9 +115,13 @@ TEST_F(GameSessionTest, NamesThatLeadNowhereLoadNothingAndChangeNothing) {
   game.values().useLevel = 1;
   game.values().level = 7;
   EXPECT_EQ(game.loadLevel(RWCString("")), 0);
+  EXPECT_EQ(game.loadProblem(),
+            "no level file is named: give one on the command line (zirrow LEVELFILE)");
   EXPECT_EQ(game.loadLevel(RWCString("/no/such/level.zrw")), 0);
+  EXPECT_EQ(game.loadProblem(), "there is no file /no/such/level.zrw");
   const std::string quoted = "\"" + std::string(DemoLevel::file().view()) + "\"";
   EXPECT_EQ(game.loadLevel(RWCString(quoted.c_str())), 0);
+  EXPECT_EQ(game.loadProblem(), "there is no file " + quoted);
   EXPECT_EQ(game.currentLevel(), 0);
   EXPECT_TRUE(game.levelFileName().isNull());
   EXPECT_EQ(game.scene().worker().objects().entryCount(), 0u);
@@ -127,8 +131,12 @@ TEST_F(GameSessionTest, AFileThatIsNotALevelFailsToLoad) {
   const auto path = DemoLevel::directory / "not-a-level.zrw";
   std::ofstream(path, std::ios::binary) << "PK\3\4 an archive, not a scene";
   EXPECT_EQ(game.loadLevel(RWCString(path.c_str())), 0);
+  EXPECT_EQ(game.loadProblem().rfind("[MAGIC] Bad magic number: ", 0), 0u) << game.loadProblem();
   EXPECT_EQ(game.loadLevel(RWCString(DemoLevel::directory.c_str())), 0);
+  EXPECT_EQ(game.loadProblem().front(), '[') << game.loadProblem();
   EXPECT_EQ(game.scene().worker().objects().entryCount(), 0u);
+  ASSERT_EQ(game.loadLevel(DemoLevel::file()), 1);
+  EXPECT_EQ(game.loadProblem(), "");
 }
 
 TEST_F(GameSessionTest, HoldingFireLaunchesOnceAndThenAfterEachCooldown) {

@@ -4,9 +4,13 @@
 #include <cstdint>
 #include <deque>
 #include <filesystem>
+#include <fstream>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "DemoWriter.h"
@@ -102,6 +106,25 @@ TEST_F(GameWindowProcedureTest, CreatingTheWindowLoadsTheEffectsInOrderAndSetsTh
   EXPECT_EQ(host.calls.front(), "threshold 999");
   EXPECT_EQ(procedure.renderingContext(), nullptr);
   EXPECT_FALSE(game.started());
+}
+
+TEST_F(GameWindowProcedureTest, SoundFilesThatCantBeLoadedAreNamedInOneBox) {
+  sound.brokenFiles = {"sounds\\Bgun.wav", "sounds\\winner.wav"};
+  createWindow();
+  send(WindowMessages::paint);
+  send(WindowMessages::keyDown, VirtualKeys::f5);
+  EXPECT_EQ(host.messages,
+            (std::vector<std::string>{
+                "Sound: These sound effects can't be loaded, and the game plays without them (the "
+                "game looks for them in the folder it was started from):\nsounds/Bgun.wav: "
+                "Unrecognized audio format\nsounds/winner.wav: Unrecognized audio format"}));
+}
+
+TEST_F(GameWindowProcedureTest, WithoutASoundDeviceTheGameIsSilentWithoutABox) {
+  sound.initResult = 1;
+  sound.brokenFiles = {"sounds\\Bgun.wav", "sounds\\fail.wav", "sounds\\winner.wav"};
+  createWindow();
+  EXPECT_TRUE(host.messages.empty());
 }
 
 TEST_F(GameWindowProcedureTest, WithoutEffectsTheMixerStillOpensButNoWaveLoads) {
@@ -247,11 +270,106 @@ TEST_F(GameWindowProcedureTest, EscapeSavesTheProgressWithoutTheStartChoiceThenC
   EXPECT_EQ(stored.playEffects, 1);
 }
 
-TEST_F(GameWindowProcedureTest, EscapeWithoutTheSettingsKeyWritesNoFile) {
+TEST_F(GameWindowProcedureTest, EscapeWithoutTheSettingsKeyWritesNoFileAndSaysWhy) {
   SettingsSandbox sandbox;
   send(WindowMessages::keyDown, VirtualKeys::escape);
   EXPECT_FALSE(sandbox.exists());
   EXPECT_EQ(host.calls.back(), "postClose");
+  EXPECT_EQ(host.messages,
+            (std::vector<std::string>{"Settings: Your progress can't be saved: the settings file " +
+                                      sandbox.file().string() +
+                                      " does not exist (zirrow-install creates the settings)."}));
+}
+
+// Sets or removes environment variables for the test's time.
+class EnvironmentChange {
+public:
+  void unset(const char* name) {
+    remember(name);
+    unsetenv(name);
+  }
+  ~EnvironmentChange() {
+    for (const auto& [name, value] : saved_) {
+      if (value) {
+        setenv(name.c_str(), value->c_str(), 1);
+      } else {
+        unsetenv(name.c_str());
+      }
+    }
+  }
+
+private:
+  void remember(const char* name) {
+    const char* value = std::getenv(name);
+    saved_.emplace_back(name, value ? std::optional<std::string>(value) : std::nullopt);
+  }
+  std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
+};
+
+TEST_F(GameWindowProcedureTest, EscapeWhoseSaveFailsSaysWhatAndWhyThenCloses) {
+  const std::string header = "Windows Registry Editor Version 5.00\r\n\r\n";
+  const std::string gameKey = "[HKEY_CURRENT_USER\\Software\\Fenmarrow\\ZirrowDemo]\r\n";
+  struct Case {
+    const char* what;
+    std::function<void(const SettingsSandbox&)> prepare;
+    std::string reason;
+  };
+  const std::vector<Case> cases{
+      {"malformed", [](const SettingsSandbox& s) { s.write("[not a registry file]\n"); },
+       " is not a registry file: its first line is not \"Windows Registry Editor Version 5.00\""},
+      {"oversized",
+       [&](const SettingsSandbox& s) {
+         s.write(header + gameKey + std::string(1024 * 1024, ';') + "\r\n");
+       },
+       " is larger than the 1048576 bytes a settings file may take"},
+      {"without the key", [&](const SettingsSandbox& s) { s.write(header); },
+       " has no key [HKEY_CURRENT_USER\\Software\\Fenmarrow\\ZirrowDemo] (zirrow-install "
+       "creates the settings)"},
+      {"a folder", [](const SettingsSandbox& s) { std::filesystem::create_directory(s.file()); },
+       " can't be read: it is a folder, not a file"},
+  };
+  for (const Case& test : cases) {
+    SCOPED_TRACE(test.what);
+    SettingsSandbox sandbox;
+    test.prepare(sandbox);
+    host.messages.clear();
+    send(WindowMessages::keyDown, VirtualKeys::escape);
+    EXPECT_EQ(host.calls.back(), "postClose");
+    EXPECT_EQ(
+        host.messages,
+        (std::vector<std::string>{"Settings: Your progress can't be saved: the settings file " +
+                                  sandbox.file().string() + test.reason + "."}));
+  }
+}
+
+TEST_F(GameWindowProcedureTest, EscapeInAReadOnlyFolderSaysTheWriteFailed) {
+  SettingsSandbox sandbox;
+  sandbox.write(
+      "Windows Registry Editor Version 5.00\r\n\r\n"
+      "[HKEY_CURRENT_USER\\Software\\Fenmarrow\\ZirrowDemo]\r\n");
+  std::filesystem::permissions(
+      sandbox.folder(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+  const bool folderWritable = std::ofstream(sandbox.folder() / "probe").good();
+  std::filesystem::permissions(sandbox.folder(), std::filesystem::perms::owner_all);
+  if (folderWritable) GTEST_SKIP() << "this user writes into read-only folders";
+  std::filesystem::permissions(
+      sandbox.folder(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+  send(WindowMessages::keyDown, VirtualKeys::escape);
+  std::filesystem::permissions(sandbox.folder(), std::filesystem::perms::owner_all);
+  EXPECT_EQ(host.messages, (std::vector<std::string>{
+                               "Settings: Your progress can't be saved: the settings file " +
+                               sandbox.file().string() + " can't be written: Permission denied."}));
+}
+
+TEST_F(GameWindowProcedureTest, EscapeWithoutAnyHomeSaysNoSettingsFileIsKnown) {
+  EnvironmentChange environment;
+  for (const char* name : {"ZIRROW_SETTINGS", "XDG_CONFIG_HOME", "HOME"}) environment.unset(name);
+  send(WindowMessages::keyDown, VirtualKeys::escape);
+  EXPECT_EQ(host.calls.back(), "postClose");
+  EXPECT_EQ(host.messages,
+            (std::vector<std::string>{"Settings: Your progress can't be saved: no settings file is "
+                                      "known: none of ZIRROW_SETTINGS, XDG_CONFIG_HOME and HOME "
+                                      "is set."}));
 }
 
 TEST_F(GameWindowProcedureTest, ClosingReleasesSoundAndWindowAndDestroyEndsTheLoop) {

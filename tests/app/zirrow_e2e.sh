@@ -2,7 +2,8 @@
 # Plays the demo level in the real game window under a virtual X server: keys go in
 # through xdotool, and the game must show its icon, take a screenshot, switch to full
 # screen and back, follow a resize, write its game values and its full-screen choice on
-# Escape and end by itself, while a second copy started meanwhile ends at once.
+# Escape and end by itself, while a second copy started meanwhile says that one runs and
+# ends. A level that can't be loaded is named in a message box before the window opens.
 # A window manager runs as on a player's desktop: full screen is the window manager's to
 # grant.
 # Usage: zirrow_e2e.sh ZIRROW ZIRROW-LEVEL WINDOW-MANAGER   (run it under xvfb-run)
@@ -26,6 +27,19 @@ fail() {
   exit 1
 }
 
+# Waits for the message box of that title, then closes it with Return as a player would.
+dismiss_box() {
+  local box=
+  for _ in $(seq 1 100); do
+    box=$(xwininfo -root -tree | grep -F "\"$1\": " | awk '{print $1; exit}')
+    [ -n "$box" ] && break
+    sleep 0.2
+  done
+  [ -n "$box" ] || fail "no message box \"$1\" appeared"
+  xdotool windowfocus --sync "$box" 2>/dev/null || true
+  xdotool key --clearmodifiers Return
+}
+
 "$window_manager" --sm-disable >"$work/window-manager.log" 2>&1 &
 manager=$!
 "$level_tool" demo "$work/demo" >/dev/null || fail "the demo can't be written"
@@ -45,10 +59,16 @@ xdotool windowfocus --sync "$window" 2>/dev/null || true
 xdotool mousemove --window "$window" 400 300
 
 kill -0 "$game" 2>/dev/null || fail "the game ended early"
-timeout 20 "$zirrow" demo.zrw
+timeout 30 "$zirrow" demo.zrw &
+second_copy=$!
+dismiss_box "Zirrow is already running"
+wait "$second_copy"
 second=$?
 [ "$second" -eq 0 ] || fail "a second copy ended with status $second, not 0"
 kill -0 "$game" 2>/dev/null || fail "the second copy ended the first"
+xdotool windowfocus --sync "$window" 2>/dev/null || true
+xdotool mousemove --window "$window" 400 300
+sleep 1
 
 xdotool key F5
 sleep 1
@@ -115,4 +135,13 @@ grep -q '"useLevel"=dword:00000000' "$ZIRROW_SETTINGS" || fail "useLevel 0 was n
 grep -q '"level"=dword:00000007' "$ZIRROW_SETTINGS" || fail "the saved level changed"
 grep -q '"playEffects"=dword:00000001' "$ZIRROW_SETTINGS" || fail "playEffects was not written"
 grep -q '"joyStick"=dword:00000000' "$ZIRROW_SETTINGS" || fail "joyStick was not written"
+# A level that can't be loaded: the box names it, then the game opens without it.
+"$zirrow" missing.zrw &
+game=$!
+dismiss_box "Level"
+timeout 60 xdotool search --sync --name "Go Zirrow" >/dev/null || fail "no game window after the level's box"
+kill "$game"
+wait "$game" 2>/dev/null
+game=
+
 echo "ok: the game played, switched full screen, resized, took its shots, saved its values and ended"

@@ -29,6 +29,9 @@ game=
 trap 'kill $game 2>/dev/null; rm -rf "$work"' EXIT
 export ZIRROW_SETTINGS=$work/settings.reg XDG_RUNTIME_DIR=$work/run SDL_AUDIODRIVER=dummy
 mkdir -m 700 "$XDG_RUNTIME_DIR"
+# The settings key exists, as installing the game for a player leaves it: Escape saves
+# into it, and a save that fails would stop at its message box.
+printf 'Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Fenmarrow\\ZirrowDemo]\r\n' >"$ZIRROW_SETTINGS"
 
 cd "$root$folder" || fail "the entry's folder $root$folder does not exist"
 "$program" "${words[@]:1}" 2>"$work/stderr" &
