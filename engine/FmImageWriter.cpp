@@ -2,6 +2,7 @@
 
 #include <array>
 #include <atomic>
+#include <cerrno>
 #include <csetjmp>
 #include <cstddef>
 #include <cstdio>
@@ -24,6 +25,14 @@ void printError(const char* title, const char* text) {
 }
 
 std::atomic<FmImageWriter::ErrorReporter> reporter{printError};
+
+// A picture cut short is no picture: the part written goes, and errno keeps the reason
+// the write failed.
+void removePart(const std::string& fileName) {
+  const int reason = errno;
+  std::remove(fileName.c_str());
+  errno = reason;
+}
 
 bool holdsImage(std::span<const std::uint8_t> rgb, int width, int height) {
   if (width < 0 || height < 0) return false;
@@ -129,15 +138,21 @@ bool FmImageWriter::writeTarga(const std::string& fileName, std::span<const std:
   if (!holdsImage(rgb, width, height)) return false;
   // "wb" rather than writing over an existing file in place, which would leave
   // the tail of a larger earlier picture behind the new footer.
-  RWBinaryFile file(fileName.c_str(), "wb");
-  if (!file.isValid()) return false;
-  const auto header = targaHeader(width, height);
-  const auto pixels =
-      bgrPixels(rgb, static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
-  const std::array<std::uint32_t, 2> noOffsets{0, 0};
-  return file.write(header.data(), header.size()) && file.write(pixels.data(), pixels.size()) &&
-         file.write(noOffsets.data(), noOffsets.size()) &&
-         file.write(targaSignature, sizeof targaSignature) && file.flush();
+  bool written = false;
+  {
+    RWBinaryFile file(fileName.c_str(), "wb");
+    if (!file.isValid()) return false;
+    const auto header = targaHeader(width, height);
+    const auto pixels =
+        bgrPixels(rgb, static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+    const std::array<std::uint32_t, 2> noOffsets{0, 0};
+    written = file.write(header.data(), header.size()) &&
+              file.write(pixels.data(), pixels.size()) &&
+              file.write(noOffsets.data(), noOffsets.size()) &&
+              file.write(targaSignature, sizeof targaSignature) && file.flush();
+  }
+  if (!written) removePart(fileName);
+  return written;
 }
 
 bool FmImageWriter::writeJpeg(const std::string& fileName, std::span<const std::uint8_t> rgb,
@@ -148,6 +163,7 @@ bool FmImageWriter::writeJpeg(const std::string& fileName, std::span<const std::
   JpegWrite write;
   const bool written = compressRows(write, file, rgb.data(), width, height, quality);
   const bool closed = std::fclose(file) == 0;
+  if (!written || !closed) removePart(fileName);
   return written && closed;
 }
 

@@ -1,5 +1,7 @@
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -28,8 +30,15 @@ const char* extensionOf(int mode) {
   return mode == FmImageWriter::targaFormat ? ".tga" : ".jpg";
 }
 
-void reportUnwritten(const std::string& baseName, int mode) {
-  const std::string text = "Can't write the screenshot " + baseName + extensionOf(mode);
+std::string reasonOf(int error) {
+  return error != 0 ? std::string(": ") + std::strerror(error) : std::string();
+}
+
+void reportUnwritten(const std::string& baseName, int mode, int error) {
+  const std::string fileName = baseName + extensionOf(mode);
+  const std::string text = mode == FmGLEngine::recordingMode
+                               ? "Recording stopped: can't write " + fileName + reasonOf(error)
+                               : "Can't write the screenshot " + fileName + reasonOf(error);
   FmImageWriter::errorReporter()(failureTitle, text.c_str());
 }
 
@@ -55,10 +64,19 @@ bool FmGLEngine::captureFrame() {
   if (snapshotMode_ == keepMode) return true;
   const std::string baseName = shotName(snapshotDirectory_, snapshotCounter_);
   ++snapshotCounter_;
+  errno = 0;
   if (FmImageWriter::saveImage(baseName, captureBuffer_, width_, height_, snapshotMode_)) {
     return true;
   }
-  reportUnwritten(baseName, snapshotMode_);
+  const int error = errno;
+  // A recording that can't write one frame can't write the next either: it stops at the
+  // first, so that the player hears of it once.
+  const int mode = snapshotMode_;
+  if (mode == recordingMode) {
+    endCapture();
+    accountPause();
+  }
+  reportUnwritten(baseName, mode, error);
   return false;
 }
 

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <jpeglib.h>
+#include <sys/resource.h>
+
+#include <csignal>
 
 #include <array>
 #include <cstdint>
@@ -616,7 +619,7 @@ TEST_F(RenderTest, AShotIntoAMissingDirectoryFailsWithAMessage) {
   FmImageWriter::setErrorReporter(previous);
   EXPECT_EQ(lastReport,
             "Screenshot: Can't write the screenshot /nonexistent-zirrow-directory/shots/"
-            "scrn0000.jpg");
+            "scrn0000.jpg: No such file or directory");
   EXPECT_FALSE(engine_->capturing());
 }
 
@@ -640,6 +643,73 @@ TEST_F(RenderTest, RecordingWritesATargaFileForEveryFrameAtTwentyFourFramesASeco
     EXPECT_EQ(std::filesystem::file_size(directory / name), targaBytes) << name;
   }
   EXPECT_FALSE(std::filesystem::exists(directory / "take-scrn0002.tga"));
+}
+
+// Files written while it lives can't grow beyond the given bytes, as on a full disk:
+// a write past the limit fails (EFBIG) instead of ending the process.
+class FileSizeLimit {
+public:
+  explicit FileSizeLimit(rlim_t bytes) {
+    getrlimit(RLIMIT_FSIZE, &previous_);
+    previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit = previous_;
+    limit.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &limit);
+  }
+  ~FileSizeLimit() {
+    setrlimit(RLIMIT_FSIZE, &previous_);
+    std::signal(SIGXFSZ, previousHandler_);
+  }
+  FileSizeLimit(const FileSizeLimit&) = delete;
+  FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+  rlimit previous_{};
+  void (*previousHandler_)(int) = nullptr;
+};
+
+std::vector<std::string> reports;
+void collectReport(const char* title, const char* text) {
+  reports.push_back(std::string(title) + ": " + text);
+}
+
+TEST_F(RenderTest, RecordingOnAFullDiskStopsAtTheFirstFailedWriteSaysSoOnceAndLeavesNoPart) {
+  start();
+  const std::filesystem::path directory = shotDirectory();
+  const std::string prefix = directory.string() + "/take-";
+  const auto previous = FmImageWriter::setErrorReporter(collectReport);
+  reports.clear();
+  {
+    const FileSizeLimit full(256);
+    engine_->toggleRecording(prefix);
+    for (int i = 0; i < 5; ++i) engine_->frame(0, 0, 0, 0, 0, 0);
+  }
+  FmImageWriter::setErrorReporter(previous);
+  EXPECT_FALSE(engine_->recording());
+  EXPECT_FALSE(engine_->captureActive());
+  EXPECT_EQ(reports, (std::vector<std::string>{"Screenshot: Recording stopped: can't write " +
+                                               prefix + "scrn0000.tga: File too large"}));
+  EXPECT_TRUE(std::filesystem::is_empty(directory));
+}
+
+TEST_F(RenderTest, AShotOnAFullDiskSaysWhyAndLeavesNoPart) {
+  start();
+  const std::filesystem::path directory = shotDirectory();
+  const auto previous = FmImageWriter::setErrorReporter(collectReport);
+  reports.clear();
+  bool written = true;
+  {
+    const FileSizeLimit full(256);
+    written = engine_->takeSnapshot(directory.string() + "/");
+  }
+  FmImageWriter::setErrorReporter(previous);
+  EXPECT_FALSE(written);
+  ASSERT_EQ(reports.size(), 2u);
+  EXPECT_EQ(reports[0].rfind("JPEG Fatal Error: ", 0), 0u) << reports[0];
+  EXPECT_EQ(reports[1], "Screenshot: Can't write the screenshot " + directory.string() +
+                            "/scrn0000.jpg: File too large");
+  EXPECT_TRUE(std::filesystem::is_empty(directory));
+  EXPECT_FALSE(engine_->capturing());
 }
 
 }  // namespace
