@@ -71,9 +71,7 @@ void requireWholeScene(RWBinaryFile& file, FmScene& scene) {
 
 // Reads the file into the scene; false when the file's scene record is of a version
 // that leaves a scene as it was.
-bool readScene(const char* name, FmScene& scene) {
-  RWBinaryFile file(name, "rb");
-  if (!file.isValid()) rwRaise<RWExternalErr>(RWMessages::openError, name);
+bool readScene(RWBinaryFile& file, FmScene& scene) {
   if (!requireScene(file)) return false;
   RWReadLog log;
   try {
@@ -91,11 +89,23 @@ bool readScene(const char* name, FmScene& scene) {
 
 bool FmEngine::loadScene(const char* name) {
   sceneFileName_ = name;
+  RWBinaryFile file(name, "rb");
+  if (!file.isValid()) rwRaise<RWExternalErr>(RWMessages::openError, name);
+  return loadSceneFrom(file);
+}
+
+bool FmEngine::loadSceneBytes(std::vector<std::uint8_t> bytes, const char* name) {
+  sceneFileName_ = name;
+  RWBinaryFile file(std::move(bytes), name);
+  return loadSceneFrom(file);
+}
+
+bool FmEngine::loadSceneFrom(RWBinaryFile& file) {
   // Read into a scene of its own, which replaces the loaded one only once read
   // whole: a file that fails leaves the loaded scene as it was.
   auto loaded = std::make_unique<FmScene>();
   loaded->keepUnreadSettingsOf(*scene_);
-  if (readScene(name, *loaded)) scene_ = std::move(loaded);
+  if (readScene(file, *loaded)) scene_ = std::move(loaded);
   return true;
 }
 

@@ -3,11 +3,14 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "FmClock.h"
 #include "FmFrameStatistics.h"
 #include "FmScene.h"
 #include "RWCString.h"
+
+class RWBinaryFile;
 
 // The engine object: holds the loaded scene, measures the game time and keeps the
 // frame statistics. The game derives from it; the parts of the program that need
@@ -34,6 +37,9 @@ public:
   // early or can't be read raises RWExternalErr; persistence errors propagate. Any
   // failure leaves the scene as it was and destroys what the read created.
   bool loadScene(const char* name);
+  // Reads the scene from the bytes of a file held in memory, under the name, as
+  // loadScene reads a file.
+  bool loadSceneBytes(std::vector<std::uint8_t> bytes, const char* name);
   // Begins the loaded scene in a viewport of the given size: sets up the drawing
   // side, computes the bounds, prepares the flocks and starts the timer bar; time
   // zero is the end of the preparation.
@@ -100,6 +106,7 @@ protected:
   virtual void clockMovedBack(float seconds);
 
 private:
+  bool loadSceneFrom(RWBinaryFile& file);
   double elapsedSeconds() const;
   float frameSeconds(std::uint64_t since) const;
   bool held() const { return paused_ || accounting_; }

@@ -116,14 +116,17 @@ void FmNode::readChildren(RWBinaryFile& file) {
 }
 
 // Every child must be a node that names this node as its parent, once, and none may
-// be this node or one of its ancestors.
+// be this node or one of its ancestors. A child that names this node as its parent
+// and is this node or an ancestor closes a cycle among the ancestors, which the walk
+// up the tree meets first; so only the children need remembering, and the check
+// costs the depth plus the children rather than their product.
 void FmNode::checkChildren() const {
-  std::unordered_set<const RWCollectable*> seen;
   int depth = 0;
   for (const FmNode* node = this; node; node = node->parent_) {
     if (++depth > maxDepth) raiseBadTree(*this, "tree too deep or cyclic");
-    seen.insert(node);
   }
+  std::unordered_set<const RWCollectable*> seen;
+  seen.reserve(children_.entryCount());
   for (std::size_t i = 0; i < children_.entryCount(); ++i) {
     const RWCollectable* element = children_.elementAt(i);
     checkChild(element);

@@ -1,23 +1,30 @@
 #include "FuzzEntries.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "BenchOptions.h"
+#include "BenchRun.h"
 #include "FmClock.h"
 #include "FmEngine.h"
+#include "GameLevel.h"
 #include "LevelFile.h"
 #include "RWBinaryFile.h"
 #include "RWErrors.h"
 #include "RWObjectProtocol.h"
 #include "RegistryFile.h"
-#include "ScratchFile.h"
+#include "SteppedClock.h"
 
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
+
+// The name that errors give the bytes under test.
+constexpr const char* inputName = "fuzz input";
 
 [[noreturn]] void fail(const std::string& what) {
   std::fprintf(stderr, "fuzz entry: %s\n", what.c_str());
@@ -32,39 +39,61 @@ public:
 
 // The bytes that writing the object as a file's top-level record gives.
 Bytes written(const RWCollectable* object) {
-  static const ScratchFile output("written");
-  output.remove();
-  {
-    RWBinaryFile file(output.path().c_str(), "wb");
-    if (!file.isValid()) fail("no scratch file to write to: " + output.path());
-    writeObject(file, object);
-  }
-  return output.bytes();
-}
-
-const ScratchFile& inputFile() {
-  static const ScratchFile input("input");
-  return input;
+  RWBinaryFile file(RWBinaryFile::MemoryOutput{}, "written");
+  writeObject(file, object);
+  return file.memoryBytes();
 }
 
 // Loads into the engine's scene; true when the load succeeded.
-bool load(FmEngine& engine, const std::string& path) {
+bool load(FmEngine& engine, const Bytes& bytes) {
   try {
-    return engine.loadScene(path.c_str());
+    return engine.loadSceneBytes(bytes, inputName);
   } catch (const RWxmsg&) {
     return false;
   }
 }
 
-void loadIntoEngine(const std::string& path) {
+void loadIntoEngine(const Bytes& bytes) {
   static const StillClock clock;
+  // What an engine's scene writes before anything is loaded, written once.
+  static const Bytes emptyScene = [] {
+    FmEngine engine(clock);
+    return written(&engine.scene());
+  }();
   FmEngine engine(clock);
-  load(engine, path);
-  const Bytes before = written(&engine.scene());
+  const Bytes before = load(engine, bytes) ? written(&engine.scene()) : emptyScene;
   engine.scene().setLevel(2);
-  if (!load(engine, path) && written(&engine.scene()) != before) {
+  if (!load(engine, bytes) && written(&engine.scene()) != before) {
     fail("a failed load changed the scene loaded before");
   }
+}
+
+// How each level is played: 150 frames at 30 per second, firing every tenth frame
+// while turning right and climbing.
+BenchOptions playOptions() {
+  BenchOptions options;
+  options.frames = 150;
+  options.step = 1.0 / 30.0;
+  options.fireEvery = 10;
+  options.turnPitch = 2.0f;
+  options.turnYaw = -4.0f;
+  options.draw = false;
+  return options;
+}
+
+// Plays the level of the bytes as zirrow-bench --no-draw does; false when it can't
+// be loaded. `levels` becomes the file's level count.
+bool playLevel(const Bytes& bytes, std::int32_t level, std::int32_t& levels) {
+  static const BenchOptions options = playOptions();
+  static const StillClock frameClock;
+  SteppedClock clock;
+  FmEngine engine(clock, frameClock);
+  engine.scene().setLevel(level);
+  if (!load(engine, bytes)) return false;
+  levels = engine.scene().levelCount();
+  prepareGameLevel(engine, 0);
+  playReadiedLevel(options, engine, clock, frameClock);
+  return true;
 }
 
 }  // namespace
@@ -72,23 +101,19 @@ void loadIntoEngine(const std::string& path) {
 namespace FuzzEntries {
 
 void readSceneFile(const std::uint8_t* data, std::size_t size) {
-  const ScratchFile& input = inputFile();
-  if (!input.write(data, size)) fail("no scratch file to write to: " + input.path());
+  const Bytes bytes(data, data + size);
   {
-    const LevelFile first(input.path());
-    if (first.scene() && first.scene()->levelCount() > 1) LevelFile second(input.path(), 2);
+    const LevelFile first(bytes, inputName);
+    if (first.scene() && first.scene()->levelCount() > 1) LevelFile second(bytes, inputName, 2);
   }
-  loadIntoEngine(input.path());
+  loadIntoEngine(bytes);
 }
 
 void roundTripScene(const std::uint8_t* data, std::size_t size) {
-  const ScratchFile& input = inputFile();
-  if (!input.write(data, size)) fail("no scratch file to write to: " + input.path());
-  const LevelFile original(input.path());
+  const LevelFile original(Bytes(data, data + size), inputName);
   if (!original.ok() || !original.top()) return;
   const Bytes first = written(original.top());
-  if (!input.write(first.data(), first.size())) fail("no scratch file to write to");
-  const LevelFile reread(input.path());
+  const LevelFile reread(first, inputName);
   if (!reread.ok()) fail("what was written does not read back: " + reread.problem());
   // Only a scene promises the same bytes: hashed collections, and sorted ones of
   // unrelated classes, write their elements in an order of their addresses.
@@ -129,10 +154,19 @@ void parseSettingsFile(const std::uint8_t* data, std::size_t size) {
   }
 }
 
+void playLevels(const std::uint8_t* data, std::size_t size) {
+  const Bytes bytes(data, data + size);
+  std::int32_t levels = 1;
+  for (std::int32_t level = 1; level <= std::min(levels, maxPlayedLevels); ++level) {
+    if (!playLevel(bytes, level, levels)) return;
+  }
+}
+
 Entry entryNamed(std::string_view target) {
   if (target == "level-file") return readSceneFile;
   if (target == "scene-round-trip") return roundTripScene;
   if (target == "settings-file") return parseSettingsFile;
+  if (target == "level-play") return playLevels;
   return nullptr;
 }
 

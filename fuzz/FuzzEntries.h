@@ -25,6 +25,13 @@ void roundTripScene(const std::uint8_t* data, std::size_t size);
 // the game's values set in it must read back from that text, the others unchanged.
 void parseSettingsFile(const std::uint8_t* data, std::size_t size);
 
+// Plays the bytes as a level file: each of its levels, up to maxPlayedLevels, is
+// loaded as the game loads it, readied as zirrow-bench readies it and played for
+// 150 frames at a fixed step of 1/30 s without drawing, firing every tenth frame
+// while turning. Stops at the first level that can't be loaded.
+inline constexpr std::int32_t maxPlayedLevels = 4;
+void playLevels(const std::uint8_t* data, std::size_t size);
+
 // The entry that a target's name (its seed folder's name) stands for, or nil.
 using Entry = void (*)(const std::uint8_t* data, std::size_t size);
 Entry entryNamed(std::string_view target);

@@ -46,7 +46,8 @@ int main(int argc, char** argv) {
   const FuzzEntries::Entry entry = argc >= 3 ? FuzzEntries::entryNamed(argv[1]) : nullptr;
   if (!entry) {
     std::fprintf(stderr,
-                 "usage: zirrow-fuzz-replay level-file|scene-round-trip|settings-file PATH...\n");
+                 "usage: zirrow-fuzz-replay level-file|scene-round-trip|settings-file|level-play "
+                 "PATH...\n");
     return 1;
   }
   int files = 0;

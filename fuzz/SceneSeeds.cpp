@@ -11,13 +11,21 @@
 #include <stdexcept>
 #include <vector>
 
+#include "DemoCreatures.h"
+#include "DemoMeshes.h"
+#include "DemoProps.h"
 #include "DemoWriter.h"
 #include "FmCamera.h"
+#include "FmFlightController.h"
+#include "FmFlock.h"
 #include "FmLight.h"
 #include "FmMesh.h"
 #include "FmObject.h"
+#include "FmOpenGLAnimatedTexture.h"
 #include "FmOpenGLTexture.h"
+#include "FmRocket.h"
 #include "FmScene.h"
+#include "FmTimerBarController.h"
 #include "LevelFile.h"
 #include "MultiLevelWriter.h"
 #include "RWBinaryFile.h"
@@ -302,6 +310,105 @@ void writeMultiLevel(const SeedFolder& seeds) {
   shared.clearAndDestroy();
 }
 
+// What sets one small playable level apart from another.
+struct PlayPlan {
+  int members = 4;
+  float timeLimit = 30.0f;
+  float duration = 0.0f;  // 0: the scene does not loop
+};
+
+// The player's camera "gameCam" under its flight controller, ahead of the flock,
+// with the timer bar in view.
+void addPlayer(FmWorker& worker) {
+  auto* camera = new FmCamera("gameCam", nullptr, FmNode::neverExpires);
+  camera->setFieldOfView(60);
+  camera->setNearClip(1);
+  camera->setFarClip(500);
+  auto* flight = new FmFlightController;
+  flight->position().setValue({0, 2, 10});
+  flight->scale().setValue({1, 1, 1});
+  flight->setMode(FmFlightController::freeFlight);
+  camera->setController(flight);
+  const DemoProps::Look barLook{DemoProps::material({0.9f, 0.1f, 0.05f}), nullptr,
+                                FmObject::opaqueBlend, false, true};
+  FmObject* bar =
+      DemoProps::stillObject("timerBar", DemoMeshes::rectangle(0, 0, 2.4f, 0.12f), barLook);
+  auto* timer = new FmTimerBarController;
+  timer->position().setValue({-1.2f, 0.95f, -3});
+  timer->scale().setValue({1, 1, 1});
+  bar->setController(timer);
+  camera->appendChild(bar);
+  worker.addNode(camera, nullptr);
+  worker.setCamera(camera);
+  worker.setFlightController(flight);
+  worker.setTimerBar(timer);
+}
+
+// A level as the game plays it, in a few kilobytes: the player, a lamp, a flock of
+// creatures across the line of fire and the "Bouncer" projectile, whose explosion
+// shows the book. The scene owns its creatures' skin.
+std::unique_ptr<FmScene> playableLevel(const PlayPlan& plan, FmOpenGLAnimatedTexture* book) {
+  auto scene = std::make_unique<FmScene>();
+  FmOpenGLTexture* skin = texture("skin", 2);
+  scene->addTexture(skin);
+  FmWorker& worker = scene->worker();
+  addPlayer(worker);
+  worker.addNode(new FmLight("lamp", nullptr, FmNode::neverExpires), nullptr);
+  auto* creatures = new FmNode("creatures", nullptr, FmNode::neverExpires);
+  creatures->appendChild(DemoCreatures::creature("gull", 2.0f, skin));
+  worker.addNode(creatures, nullptr);
+  DemoCreatures::FlockPlan flock;
+  flock.name = "gulls";
+  flock.creature = "gull";
+  flock.span = 2.0f;
+  flock.members = plan.members;
+  flock.timeLimit = plan.timeLimit;
+  flock.centre = {0, 2, -20};
+  flock.roam = 4.0f;
+  flock.loopSeconds = 8.0f;
+  worker.addNode(DemoCreatures::flock(flock, true), nullptr);
+  FmRocket* rocket = DemoCreatures::projectile(book, skin);
+  worker.addTemplate(rocket);
+  worker.setProjectileTemplate(rocket);
+  scene->setDuration(plan.duration);
+  return scene;
+}
+
+FmOpenGLAnimatedTexture* explosionBook() {
+  auto* book = new FmOpenGLAnimatedTexture("boom");
+  book->setFrameInterval(0.2f);
+  for (int i = 0; i < 2; ++i) {
+    FmOpenGLTexture* frame = texture(("boom" + std::to_string(i)).c_str(), 2);
+    frame->setKeyTime(0.2f * static_cast<float>(i));
+    if (!book->addFrame(frame)) throw std::logic_error("explosion frame");
+  }
+  return book;
+}
+
+// Small levels for the fuzz target that plays: the demo is far larger than the
+// inputs that fuzzing tries. One level whose time runs out and whose scene loops
+// within the frames played, and a file of two levels that share the explosion.
+void writePlayableLevels(const SeedFolder& seeds) {
+  {
+    FmOpenGLAnimatedTexture* book = explosionBook();
+    const std::unique_ptr<FmScene> level = playableLevel({5, 3.0f, 4.0f}, book);
+    level->addTexture(book);
+    seeds.write("play-one-level", level.get());
+  }
+  RWOrdered shared;
+  shared.insert(explosionBook());
+  {
+    auto* book = static_cast<FmOpenGLAnimatedTexture*>(shared.first());
+    const std::unique_ptr<FmScene> first = playableLevel({4, 30.0f, 0.0f}, book);
+    const std::unique_ptr<FmScene> second = playableLevel({7, 2.0f, 3.0f}, book);
+    MultiLevelWriter writer(shared);
+    writer.addLevel(*first);
+    writer.addLevel(*second);
+    if (!writer.write(seeds.path("play-two-levels"))) throw std::runtime_error("two levels");
+  }
+  shared.clearAndDestroy();
+}
+
 void appendToken(std::string& out, const std::string& name, const Bytes& bytes) {
   out += name + "=\"";
   for (const std::uint8_t byte : bytes) {
@@ -322,9 +429,10 @@ Bytes little(std::uint32_t value, int size) {
 
 namespace SceneSeeds {
 
-std::string writeAll(const std::string& folder) {
+std::string writeAll(const std::string& folder, const std::string& playFolder) {
   const SeedFolder seeds{fs::path(folder)};
   try {
+    writePlayableLevels(SeedFolder{fs::path(playFolder)});
     writeClassSeeds(seeds);
     writeSharedAndCycles(seeds);
     writeSharedScene(seeds);

@@ -9,9 +9,10 @@
 // limit and one past it, and files of several levels.
 namespace SceneSeeds {
 
-// Writes every seed into the folder, which must exist; an empty string on success,
+// Writes every seed into the folder and the small playable levels of the target
+// that plays into the play folder; both must exist. An empty string on success,
 // else what went wrong.
-std::string writeAll(const std::string& folder);
+std::string writeAll(const std::string& folder, const std::string& playFolder);
 
 // The libFuzzer dictionary of the format's tokens: the magic number, the record
 // markers, every registered class identifier, the version numbers and edge counts.

@@ -1,5 +1,6 @@
-// zirrow-fuzz-seeds SEEDFOLDER DICTIONARY: writes the scene-file seeds into the
-// folder (created when needed) and the format's dictionary into the named file.
+// zirrow-fuzz-seeds SEEDFOLDER DICTIONARY PLAYFOLDER: writes the scene-file seeds
+// into the folder, the format's dictionary into the named file and the small
+// playable levels into the play folder (the folders are created when needed).
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -8,17 +9,19 @@
 #include "SceneSeeds.h"
 
 int main(int argc, char** argv) {
-  if (argc != 3) {
-    std::fprintf(stderr, "usage: zirrow-fuzz-seeds SEEDFOLDER DICTIONARY\n");
+  if (argc != 4) {
+    std::fprintf(stderr, "usage: zirrow-fuzz-seeds SEEDFOLDER DICTIONARY PLAYFOLDER\n");
     return 2;
   }
-  std::error_code error;
-  std::filesystem::create_directories(argv[1], error);
-  if (error) {
-    std::fprintf(stderr, "cannot create %s: %s\n", argv[1], error.message().c_str());
-    return 1;
+  for (const char* folder : {argv[1], argv[3]}) {
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    if (error) {
+      std::fprintf(stderr, "cannot create %s: %s\n", folder, error.message().c_str());
+      return 1;
+    }
   }
-  if (const std::string problem = SceneSeeds::writeAll(argv[1]); !problem.empty()) {
+  if (const std::string problem = SceneSeeds::writeAll(argv[1], argv[3]); !problem.empty()) {
     std::fprintf(stderr, "%s\n", problem.c_str());
     return 1;
   }

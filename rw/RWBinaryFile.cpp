@@ -54,6 +54,9 @@ RWBinaryFile::RWBinaryFile(std::vector<std::uint8_t> bytes, const char* name)
       storage_(std::move(bytes)),
       windowBytes_(storage_.size()) {}
 
+RWBinaryFile::RWBinaryFile(MemoryOutput, const char* name)
+    : name_(name ? name : ""), mode_("wb"), inMemory_(true) {}
+
 RWBinaryFile::~RWBinaryFile() {
   close();
 }
@@ -86,7 +89,7 @@ bool RWBinaryFile::exists(const char* name) {
 }
 
 bool RWBinaryFile::eof() const {
-  if (buffered()) return endOfFile_;
+  if (buffered() || memoryOutput()) return endOfFile_;
   return handle_ && std::feof(handle_);
 }
 
@@ -100,7 +103,7 @@ bool RWBinaryFile::flush() {
 }
 
 bool RWBinaryFile::seekTo(std::uint64_t offset) {
-  if (!isValid() || offset > static_cast<std::uint64_t>(INT64_MAX)) return false;
+  if (!isValid() || memoryOutput() || offset > static_cast<std::uint64_t>(INT64_MAX)) return false;
   if (!buffered()) return std::fseek(handle_, static_cast<long>(offset), SEEK_SET) == 0;
   if (inMemory_) {
     // Past the end, the window is empty and every read comes up short.
@@ -121,7 +124,7 @@ bool RWBinaryFile::seekTo(std::uint64_t offset) {
 }
 
 bool RWBinaryFile::seekToEnd() {
-  if (!isValid()) return false;
+  if (!isValid() || memoryOutput()) return false;
   if (!buffered()) return std::fseek(handle_, 0, SEEK_END) == 0;
   if (inMemory_) return seekTo(storage_.size());
   if (std::fseek(handle_, 0, SEEK_END) != 0) return false;
@@ -135,6 +138,7 @@ bool RWBinaryFile::seekToEnd() {
 
 std::uint64_t RWBinaryFile::currentOffset() const {
   if (buffered()) return windowOffset_ + position_;
+  if (memoryOutput()) return storage_.size();
   if (!handle_) return 0;
   const long offset = std::ftell(handle_);
   return offset < 0 ? 0 : static_cast<std::uint64_t>(offset);
@@ -142,6 +146,7 @@ std::uint64_t RWBinaryFile::currentOffset() const {
 
 bool RWBinaryFile::isEmpty() {
   if (!isValid()) return true;
+  if (memoryOutput()) return storage_.empty();
   if (buffered()) return bytesLeft() + currentOffset() == 0;
   const std::uint64_t here = currentOffset();
   if (!seekToEnd()) return false;
@@ -165,7 +170,7 @@ bool RWBinaryFile::erase() {
 }
 
 std::uint64_t RWBinaryFile::bytesLeft() {
-  if (!isValid()) return 0;
+  if (!isValid() || memoryOutput()) return 0;
   const std::uint64_t here = currentOffset();
   if (knownSize_ < 0) {
     if (buffered()) {
@@ -191,7 +196,7 @@ bool RWBinaryFile::ensureAvailable(std::uint64_t bytes) {
   if (bytes <= bytesLeft()) return true;
   if (firstShortRead_ < 0) firstShortRead_ = static_cast<std::int64_t>(currentOffset());
   seekToEnd();
-  if (buffered()) {
+  if (buffered() || memoryOutput()) {
     endOfFile_ = true;
   } else {
     std::fgetc(handle_);  // sets the end-of-file flag
@@ -233,7 +238,8 @@ bool RWBinaryFile::readBeyondWindow(unsigned char* bytes, std::size_t size) {
   if (!buffered()) return streamReadBytes(bytes, size);
   const std::uint64_t start = currentOffset();
   const std::size_t available = windowBytes_ - position_;
-  std::memcpy(bytes, storage_.data() + position_, available);
+  // An empty file in memory has no storage to copy from, not even nothing.
+  if (available > 0) std::memcpy(bytes, storage_.data() + position_, available);
   position_ += available;
   bytes += available;
   size -= available;
@@ -258,6 +264,10 @@ bool RWBinaryFile::readBeyondWindow(unsigned char* bytes, std::size_t size) {
 }
 
 bool RWBinaryFile::streamReadBytes(void* bytes, std::size_t size) {
+  if (memoryOutput()) {
+    noteShortRead(storage_.size());
+    return false;
+  }
   if (!handle_) return false;
   const std::size_t got = std::fread(bytes, 1, size, handle_);
   if (got == size) return true;
@@ -271,6 +281,11 @@ bool RWBinaryFile::streamReadBytes(void* bytes, std::size_t size) {
 
 bool RWBinaryFile::writeBytes(const void* bytes, std::size_t size) {
   knownSize_ = -1;
+  if (memoryOutput()) {
+    const auto* first = static_cast<const unsigned char*>(bytes);
+    storage_.insert(storage_.end(), first, first + size);
+    return true;
+  }
   return handle_ && std::fwrite(bytes, 1, size, handle_) == size;
 }
 
@@ -300,7 +315,7 @@ bool RWBinaryFile::readArray(T* values, std::size_t n) {
 
 template <class T>
 bool RWBinaryFile::writeArray(const T* values, std::size_t n) {
-  if (n == 0) return handle_ != nullptr;
+  if (n == 0) return handle_ != nullptr || memoryOutput();
   if constexpr (std::endian::native == std::endian::little || sizeof(T) == 1) {
     return writeBytes(values, n * sizeof(T));
   } else {
@@ -316,6 +331,7 @@ bool RWBinaryFile::writeArray(const T* values, std::size_t n) {
 // read flagged, is sought back instead.
 bool RWBinaryFile::peek(std::uint16_t& value) {
   std::uint16_t stored = 0;
+  if (memoryOutput()) return false;
   if (buffered()) {
     if (!fill(sizeof stored)) return false;
     std::memcpy(&stored, storage_.data() + position_, sizeof stored);
@@ -349,6 +365,7 @@ bool RWBinaryFile::readText(std::string& text) {
     if (!readError_) endOfFile_ = true;
     return true;
   }
+  if (memoryOutput()) endOfFile_ = true;
   if (!handle_) return true;
   for (int c = std::fgetc(handle_); c != EOF && c != '\0'; c = std::fgetc(handle_)) {
     text.push_back(static_cast<char>(c));

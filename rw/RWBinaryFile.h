@@ -19,11 +19,18 @@ public:
   explicit RWBinaryFile(const char* name, const char* mode = nullptr);
   // A file opened for reading whose contents are the bytes, under the name.
   RWBinaryFile(std::vector<std::uint8_t> bytes, const char* name);
+  // A file in memory opened for writing, under the name: what is written goes to
+  // the end of its bytes. It can't be read, positioned or erased.
+  struct MemoryOutput {};
+  RWBinaryFile(MemoryOutput, const char* name);
   ~RWBinaryFile();
   RWBinaryFile(const RWBinaryFile&) = delete;
   RWBinaryFile& operator=(const RWBinaryFile&) = delete;
 
   static bool exists(const char* name);
+
+  // The bytes of a file in memory: those it was made from, or those written to it.
+  const std::vector<std::uint8_t>& memoryBytes() const { return storage_; }
 
   bool isValid() const { return handle_ != nullptr || inMemory_; }
   const char* name() const { return name_.c_str(); }
@@ -116,6 +123,7 @@ private:
   std::size_t readStream(unsigned char* bytes, std::size_t size);
   void noteShortRead(std::uint64_t offset);
   bool buffered() const { return readOnly_; }
+  bool memoryOutput() const { return inMemory_ && !readOnly_; }
   void openStream(const char* mode);
   bool writeBytes(const void* bytes, std::size_t size);
 

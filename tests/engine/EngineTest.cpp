@@ -345,6 +345,40 @@ TEST(EngineLoad, PersistenceErrorsPropagateWithoutLeaks) {
   EXPECT_EQ(engine.sceneFileName(), hostile.c_str());
 }
 
+TEST(EngineLoad, BytesInMemoryLoadAsTheSameFileOnDiskAndFailTheSameWay) {
+  TempFile path("level");
+  {
+    FmScene scene;
+    scene.setDuration(6.0f);
+    addCamera(scene.worker(), "eye");
+    writeScene(path, scene);
+  }
+  FakeClock clock;
+  FmEngine engine(clock);
+  EXPECT_TRUE(engine.loadSceneBytes(path.bytes(), "in memory"));
+  EXPECT_EQ(engine.sceneFileName(), "in memory");
+  EXPECT_EQ(engine.scene().duration(), 6.0f);
+  ASSERT_EQ(engine.scene().worker().cameras().entryCount(), 1u);
+
+  // Cut short, the bytes raise the error that the file cut short raises, and the
+  // scene loaded before stays.
+  std::vector<std::uint8_t> cut = path.bytes();
+  cut.resize(cut.size() - 3);
+  TempFile cutFile("cut");
+  cutFile.write(cut);
+  const std::string fileError = loadError(engine, cutFile);
+  std::string bytesError = "no error";
+  try {
+    engine.loadSceneBytes(cut, "cut");
+  } catch (const RWxmsg& error) {
+    bytesError = error.why();
+  }
+  EXPECT_EQ(bytesError, fileError);
+  EXPECT_NE(bytesError, "no error");
+  EXPECT_EQ(engine.scene().duration(), 6.0f);
+  EXPECT_EQ(engine.scene().worker().cameras().entryCount(), 1u);
+}
+
 TEST(EngineLoad, ASceneOfALaterVersionLeavesTheSceneAsItWas) {
   TempFile later("later");
   // A scene record of version 104, with bytes after it that no reader knows.

@@ -374,7 +374,67 @@ TEST(RWBinaryFileReading, BytesInMemoryReadAsTheSameFileOnDisk) {
 
   RWBinaryFile empty(Bytes{}, "empty");
   EXPECT_TRUE(empty.isEmpty());
+  EXPECT_FALSE(empty.read(value));
+  EXPECT_TRUE(empty.eof());
+  EXPECT_EQ(empty.firstShortRead(), 0);
   shortFile.close();
   EXPECT_FALSE(shortFile.isValid());
   EXPECT_FALSE(shortFile.read(value));
+}
+
+// Writes the scalars, an array and a text that the memory and disk tests compare.
+void writeMixedRecord(RWBinaryFile& file) {
+  EXPECT_TRUE(file.write(std::uint16_t{0x8888}));
+  EXPECT_TRUE(file.write(std::int32_t{-7}));
+  const float values[] = {1.5f, -0.25f};
+  EXPECT_TRUE(file.write(values, 2));
+  EXPECT_TRUE(file.write(static_cast<const float*>(nullptr), 0));
+  EXPECT_TRUE(file.writeText("name"));
+}
+
+TEST(RWBinaryFileWriting, BytesWrittenInMemoryAreThoseOfTheSameFileOnDisk) {
+  TempFile path("mixed");
+  {
+    RWBinaryFile disk(path.c_str(), "wb");
+    writeMixedRecord(disk);
+  }
+  RWBinaryFile memory(RWBinaryFile::MemoryOutput{}, "mixed");
+  EXPECT_TRUE(memory.isValid());
+  EXPECT_STREQ(memory.name(), "mixed");
+  EXPECT_TRUE(memory.isEmpty());
+  writeMixedRecord(memory);
+  EXPECT_EQ(memory.memoryBytes(), path.bytes());
+  EXPECT_EQ(memory.currentOffset(), path.bytes().size());
+  EXPECT_FALSE(memory.isEmpty());
+  EXPECT_TRUE(memory.flush());
+  EXPECT_FALSE(memory.error());
+
+  // What was written can be read back only through a file made from its bytes.
+  RWBinaryFile reread(memory.memoryBytes(), "mixed");
+  std::uint16_t magic = 0;
+  EXPECT_TRUE(reread.read(magic));
+  EXPECT_EQ(magic, 0x8888);
+}
+
+TEST(RWBinaryFileWriting, AFileWrittenInMemoryCannotBeReadOrPositioned) {
+  RWBinaryFile memory(RWBinaryFile::MemoryOutput{}, "out");
+  ASSERT_TRUE(memory.write(std::uint32_t{1}));
+  std::uint32_t word = 0;
+  std::uint16_t half = 0;
+  EXPECT_FALSE(memory.peek(half));
+  EXPECT_FALSE(memory.read(word));
+  EXPECT_TRUE(memory.eof());
+  EXPECT_EQ(memory.firstShortRead(), 4);
+  EXPECT_FALSE(memory.seekTo(0));
+  EXPECT_FALSE(memory.seekToEnd());
+  EXPECT_EQ(memory.bytesLeft(), 0u);
+  EXPECT_FALSE(memory.ensureAvailable(1));
+  std::string text = "left";
+  EXPECT_TRUE(memory.readText(text));
+  EXPECT_EQ(text, "");
+  EXPECT_FALSE(memory.erase());
+  EXPECT_EQ(memory.memoryBytes(), (Bytes{1, 0, 0, 0}));
+  memory.close();
+  EXPECT_FALSE(memory.isValid());
+  EXPECT_FALSE(memory.write(std::uint32_t{2}));
 }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -10,16 +11,20 @@
 
 #include "BenchCommand.h"
 #include "BenchOptions.h"
+#include "BenchRun.h"
 #include "FmCamera.h"
 #include "FmClock.h"
+#include "FmEngine.h"
 #include "FmFace.h"
 #include "FmFlock.h"
 #include "FmMesh.h"
 #include "FmObject.h"
 #include "FmScene.h"
 #include "FmTransformController.h"
+#include "GameLevel.h"
 #include "RWBinaryFile.h"
 #include "RWObjectProtocol.h"
+#include "SteppedClock.h"
 #include "TempFile.h"
 
 namespace {
@@ -219,6 +224,39 @@ TEST(BenchRun, TheTableListsTheEventsAndTimings) {
             std::string::npos)
       << run.out;
   EXPECT_NE(run.out.find("update        0.000     0.000     0.000"), std::string::npos) << run.out;
+}
+
+// What the fuzz target that plays levels runs: a level loaded from memory, readied
+// and played as zirrow-bench --no-draw plays the same file.
+TEST(BenchRun, ALevelReadiedInAnEngineOfOnesOwnPlaysAsTheBenchPlaysIt) {
+  TempFile path("flock");
+  writeFlockLevel(path, 1.5f);
+  BenchOptions options;
+  options.frames = 120;
+  options.fireEvery = 7;
+  options.turnYaw = 10.0f;
+  options.draw = false;
+  options.levelFile = path.c_str();
+  const StillClock frameClock;
+  const BenchResult benched = runBench(options, frameClock);
+
+  SteppedClock clock;
+  FmEngine engine(clock, frameClock);
+  ASSERT_TRUE(engine.loadSceneBytes(path.bytes(), "flock"));
+  prepareGameLevel(engine, 0);
+  options.levelFile = "not read";
+  const BenchResult played = playReadiedLevel(options, engine, clock, frameClock);
+  EXPECT_EQ(played.frames, 120);
+  ASSERT_EQ(played.events.size(), benched.events.size());
+  for (std::size_t i = 0; i < played.events.size(); ++i) {
+    EXPECT_EQ(played.events[i].frame, benched.events[i].frame) << "event " << i;
+    EXPECT_EQ(played.events[i].kind, benched.events[i].kind) << "event " << i;
+  }
+  // The level is lost every 1.5 s of the 4 s played.
+  EXPECT_EQ(
+      std::count_if(played.events.begin(), played.events.end(),
+                    [](const BenchEvent& event) { return event.kind == BenchEvent::Kind::fail; }),
+      2);
 }
 
 TEST(BenchRun, ALevelThatCannotBeLoadedIsAnError) {

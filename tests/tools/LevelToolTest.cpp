@@ -13,6 +13,7 @@
 #include "FmSeaObject.h"
 #include "FmTransformController.h"
 #include "LevelCommands.h"
+#include "LevelFile.h"
 #include "RWBinaryFile.h"
 #include "RWObjectProtocol.h"
 #include "RWOrdered.h"
@@ -82,6 +83,34 @@ TEST(LevelToolCheck, HugeCountInTinyFileEndsEarly) {
   const ToolRun run = levelTool({"check", path.c_str()});
   EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.out.find("ends early"), std::string::npos) << run.out;
+}
+
+TEST(LevelFileReading, BytesInMemoryReadAsTheSameFileOnDisk) {
+  TempFile path("level");
+  {
+    FmScene scene;
+    scene.setDuration(5.0f);
+    scene.worker().addNode(new FmNode("rock", nullptr, -1.0f), nullptr);
+    RWBinaryFile file(path.c_str(), "wb");
+    writeObject(file, &scene);
+  }
+  const LevelFile whole(path.bytes(), "level");
+  ASSERT_TRUE(whole.ok()) << whole.problem();
+  ASSERT_NE(whole.scene(), nullptr);
+  EXPECT_EQ(whole.scene()->duration(), 5.0f);
+  EXPECT_EQ(whole.objects().size(), LevelFile(path.c_str()).objects().size());
+
+  std::vector<unsigned char> cut = path.bytes();
+  cut.resize(cut.size() / 2);
+  TempFile cutFile("cut");
+  cutFile.write(cut);
+  const LevelFile fromMemory(cut, "cut");
+  EXPECT_FALSE(fromMemory.ok());
+  EXPECT_EQ(fromMemory.problem(), LevelFile(cutFile.c_str()).problem());
+  TempFile empty("empty");
+  empty.write({});
+  EXPECT_EQ(LevelFile(std::vector<unsigned char>{}, "empty").problem(),
+            LevelFile(empty.c_str()).problem());
 }
 
 TEST(LevelToolCheck, MissingFileAndEmptyFile) {

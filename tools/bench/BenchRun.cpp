@@ -213,9 +213,8 @@ public:
   GlCallCounting& operator=(const GlCallCounting&) = delete;
 };
 
-BenchResult play(const BenchOptions& options, FmEngine& engine, SteppedClock& clock,
-                 const FmClock& frameClock, FmGLEngine* drawing) {
-  loadGameLevel(engine, options.levelFile, options.level, options.flock);
+BenchResult playReadied(const BenchOptions& options, FmEngine& engine, SteppedClock& clock,
+                        const FmClock& frameClock, FmGLEngine* drawing) {
   engine.start(headlessWidth, headlessHeight);
   BenchShots shots(options, drawing);
   BenchPlayer player(options, engine, clock, shots, frameClock, drawing);
@@ -238,6 +237,13 @@ BenchResult play(const BenchOptions& options, FmEngine& engine, SteppedClock& cl
     ++result.frames;
   }
   result.statistics = engine.statistics();
+  return result;
+}
+
+BenchResult play(const BenchOptions& options, FmEngine& engine, SteppedClock& clock,
+                 const FmClock& frameClock, FmGLEngine* drawing) {
+  loadGameLevel(engine, options.levelFile, options.level, options.flock);
+  BenchResult result = playReadied(options, engine, clock, frameClock, drawing);
   result.peakMemoryKilobytes = peakResidentKilobytes();
   return result;
 }
@@ -286,4 +292,9 @@ BenchResult runBench(const BenchOptions& options, const FmClock& frameClock) {
   BenchResult result = play(options, engine, clock, frameClock, &engine);
   engine.releaseResources();
   return result;
+}
+
+BenchResult playReadiedLevel(const BenchOptions& options, FmEngine& engine, SteppedClock& clock,
+                             const FmClock& frameClock) {
+  return playReadied(options, engine, clock, frameClock, nullptr);
 }

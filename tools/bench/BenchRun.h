@@ -106,3 +106,13 @@ public:
 // persistence library's exceptions; a context that can't be made raises
 // BenchDrawError.
 BenchResult runBench(const BenchOptions& options, const FmClock& frameClock);
+
+class FmEngine;
+class SteppedClock;
+
+// Plays the level readied in the engine (see loadGameLevel) as runBench does, without
+// drawing and without measuring the peak memory: starts it and plays the frames,
+// stepping the clock, which must be the engine's game clock. The level file named
+// in the options is not read.
+BenchResult playReadiedLevel(const BenchOptions& options, FmEngine& engine, SteppedClock& clock,
+                             const FmClock& frameClock);

@@ -13,6 +13,10 @@ void loadGameLevel(FmEngine& engine, const std::string& levelFile, std::int32_t 
                    std::int32_t flock) {
   engine.scene().setLevel(level);
   engine.loadScene(levelFile.c_str());
+  prepareGameLevel(engine, flock);
+}
+
+void prepareGameLevel(FmEngine& engine, std::int32_t flock) {
   FmWorker& worker = engine.scene().worker();
   worker.findTemplate(projectileName);
   if (engine.scene().levelCount() <= 1) return;

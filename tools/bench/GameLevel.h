@@ -16,3 +16,7 @@ constexpr int headlessColourBits = 32;
 // persistence library's exceptions.
 void loadGameLevel(FmEngine& engine, const std::string& levelFile, std::int32_t level,
                    std::int32_t flock);
+// Readies the scene loaded into the engine as the game does: the "Bouncer"
+// projectile template and, in a multi-level file, the flock at the index and free
+// flight.
+void prepareGameLevel(FmEngine& engine, std::int32_t flock);

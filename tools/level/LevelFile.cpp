@@ -32,7 +32,17 @@ bool holdsScene(RWBinaryFile& file) {
 }  // namespace
 
 LevelFile::LevelFile(const std::string& path, std::int32_t level) {
-  read(path, level);
+  RWBinaryFile file(path.c_str(), "rb");
+  if (!file.isValid()) {
+    problem_ = formatMessage(RWMessages::openError, path.c_str());
+    return;
+  }
+  read(file, level);
+}
+
+LevelFile::LevelFile(std::vector<std::uint8_t> bytes, const std::string& name, std::int32_t level) {
+  RWBinaryFile file(std::move(bytes), name.c_str());
+  read(file, level);
 }
 
 LevelFile::~LevelFile() {
@@ -40,12 +50,7 @@ LevelFile::~LevelFile() {
   log_.destroyCreated();
 }
 
-void LevelFile::read(const std::string& path, std::int32_t level) {
-  RWBinaryFile file(path.c_str(), "rb");
-  if (!file.isValid()) {
-    problem_ = formatMessage(RWMessages::openError, path.c_str());
-    return;
-  }
+void LevelFile::read(RWBinaryFile& file, std::int32_t level) {
   try {
     readTopLevel(file, level);
   } catch (const RWxmsg& error) {

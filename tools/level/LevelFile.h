@@ -16,6 +16,8 @@
 class LevelFile {
 public:
   explicit LevelFile(const std::string& path, std::int32_t level = 1);
+  // Reads the bytes of a file held in memory, under the name.
+  LevelFile(std::vector<std::uint8_t> bytes, const std::string& name, std::int32_t level = 1);
   ~LevelFile();
   LevelFile(const LevelFile&) = delete;
   LevelFile& operator=(const LevelFile&) = delete;
@@ -31,7 +33,7 @@ public:
   const std::string& problem() const { return problem_; }
 
 private:
-  void read(const std::string& path, std::int32_t level);
+  void read(RWBinaryFile& file, std::int32_t level);
   void readTopLevel(RWBinaryFile& file, std::int32_t level);
   void checkLevel(std::int32_t level);
 
