@@ -383,13 +383,19 @@ TEST(ModelImport, WhatCannotBeShownIsReportedWithItsNodeAndFeature) {
   EXPECT_TRUE(mentions(skinned.warnings, "node 'nodes[0]'", "skinning")) << allOf(skinned.warnings);
 
   const ImportedModel lines = readModel((models / "OBJ/testline.obj").string(), {});
-  EXPECT_TRUE(mentions(lines.warnings, "node '", "points and lines")) << allOf(lines.warnings);
+  EXPECT_TRUE(mentions(lines.warnings, "node 'defaultobject'", "points and lines"))
+      << allOf(lines.warnings);
 
   const ImportedModel coated =
       readModel((models / "glTF2/ClearCoat-glTF/ClearCoatTest.gltf").string(), {});
   EXPECT_TRUE(mentions(coated.warnings, "node 'R1_ClearCoatSample'", "clear coat map"))
       << allOf(coated.warnings);
-  EXPECT_TRUE(mentions(coated.warnings, "node '", "normal map")) << allOf(coated.warnings);
+  EXPECT_TRUE(mentions(coated.warnings, "node 'R3_BaseLayerSample'", "normal map"))
+      << allOf(coated.warnings);
+  EXPECT_TRUE(mentions(coated.warnings, "node 'R2_CoatOnlySample'", "metalness map"))
+      << allOf(coated.warnings);
+  EXPECT_TRUE(mentions(coated.warnings, "node 'R2_CoatOnlySample'", "roughness map"))
+      << allOf(coated.warnings);
 
   const ImportedModel cameras = readModel((models / "glTF2/cameras/Cameras.gltf").string(), {});
   EXPECT_TRUE(mentions(cameras.warnings, "node '", "orthographic")) << allOf(cameras.warnings);
