@@ -330,7 +330,8 @@ TEST(SceneTextRoundTrip, DumpedByNameTheFilesComeBackByteForByte) {
   trip = roundTrip(folder / "twins.zrw", folder, true);
   ASSERT_TRUE(trip.built) << trip.problem;
   EXPECT_TRUE(trip.bytes == bytesOf(folder / "twins.zrw"));
-  for (const Json& object : Json::parse(trip.text)["objects"]) {
+  const Json twinsText = Json::parse(trip.text);
+  for (const Json& object : twinsText["objects"]) {
     EXPECT_TRUE(object.contains("number")) << object.dump().substr(0, 80);
   }
 
