@@ -15,6 +15,7 @@
 
 #include "DemoWriter.h"
 #include "FakeInputDevices.h"
+#include "FileSizeLimit.h"
 #include "FakeWindow.h"
 #include "GameLoop.h"
 #include "GameSession.h"
@@ -359,6 +360,25 @@ TEST_F(GameWindowProcedureTest, EscapeInAReadOnlyFolderSaysTheWriteFailed) {
   EXPECT_EQ(host.messages, (std::vector<std::string>{
                                "Settings: Your progress can't be saved: the settings file " +
                                sandbox.file().string() + " can't be written: Permission denied."}));
+}
+
+TEST_F(GameWindowProcedureTest, EscapeOnAFullDiskSaysTheWriteFailed) {
+  SettingsSandbox sandbox;
+  const std::string settings =
+      "Windows Registry Editor Version 5.00\r\n\r\n"
+      "[HKEY_CURRENT_USER\\Software\\Fenmarrow\\ZirrowDemo]\r\n";
+  sandbox.write(settings);
+  {
+    const FileSizeLimit full(16);
+    send(WindowMessages::keyDown, VirtualKeys::escape);
+  }
+  EXPECT_EQ(host.calls.back(), "postClose");
+  EXPECT_EQ(host.messages,
+            (std::vector<std::string>{"Settings: Your progress can't be saved: the settings file " +
+                                      sandbox.file().string() +
+                                      " can't be written: File too large."}));
+  EXPECT_EQ(sandbox.read(), settings);
+  EXPECT_EQ(sandbox.folderEntries(), (std::vector<std::string>{"settings.reg"}));
 }
 
 TEST_F(GameWindowProcedureTest, EscapeWithoutAnyHomeSaysNoSettingsFileIsKnown) {

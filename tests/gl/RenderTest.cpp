@@ -1,9 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <jpeglib.h>
-#include <sys/resource.h>
-
-#include <csignal>
 
 #include <array>
 #include <cstdint>
@@ -16,6 +13,7 @@
 #include <tuple>
 #include <vector>
 
+#include "FileSizeLimit.h"
 #include "FmAnimatedMesh.h"
 #include "FmCamera.h"
 #include "FmFace.h"
@@ -644,29 +642,6 @@ TEST_F(RenderTest, RecordingWritesATargaFileForEveryFrameAtTwentyFourFramesASeco
   }
   EXPECT_FALSE(std::filesystem::exists(directory / "take-scrn0002.tga"));
 }
-
-// Files written while it lives can't grow beyond the given bytes, as on a full disk:
-// a write past the limit fails (EFBIG) instead of ending the process.
-class FileSizeLimit {
-public:
-  explicit FileSizeLimit(rlim_t bytes) {
-    getrlimit(RLIMIT_FSIZE, &previous_);
-    previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit limit = previous_;
-    limit.rlim_cur = bytes;
-    setrlimit(RLIMIT_FSIZE, &limit);
-  }
-  ~FileSizeLimit() {
-    setrlimit(RLIMIT_FSIZE, &previous_);
-    std::signal(SIGXFSZ, previousHandler_);
-  }
-  FileSizeLimit(const FileSizeLimit&) = delete;
-  FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-
-private:
-  rlimit previous_{};
-  void (*previousHandler_)(int) = nullptr;
-};
 
 std::vector<std::string> reports;
 void collectReport(const char* title, const char* text) {
