@@ -11,6 +11,8 @@
 #include "InputDevices.h"
 #include "RWBinaryFile.h"
 #include "RWErrors.h"
+#include "RWMessages.h"
+#include "RegularFile.h"
 
 namespace {
 
@@ -38,7 +40,13 @@ int GameSession::loadLevel(const RWCString& name) {
   levelFileName_ = name;
   chooseLevel();
   try {
-    if (!loadScene(name.data())) {
+    std::string whyNot;
+    RWBinaryFile file(openRegularFile(name.data(), whyNot), name.data());
+    if (!file.isValid()) {
+      const std::string problem = formatMessage(RWMessages::openError, name.data()) + ": " + whyNot;
+      throw RWExternalErr(problem.c_str());
+    }
+    if (!loadScene(file)) {
       loadProblem_ = "its scene is of a version this game can't read";
       return 0;
     }

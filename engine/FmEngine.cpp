@@ -2,6 +2,7 @@
 
 #include "FmCamera.h"
 #include "FmFlightController.h"
+#include "FmSceneFileErrors.h"
 #include "FmTimerBarController.h"
 #include "RWBinaryFile.h"
 #include "RWDefs.h"
@@ -47,9 +48,6 @@ bool requireScene(RWBinaryFile& file) {
   return !unread;
 }
 
-constexpr MessageRecord missingLevel{
-    "zirrow", 0x3014, "[LEVEL] Level %d does not exist: the file holds %d levels", 0};
-
 // A file of several levels that lacks the chosen one reads nothing into the scene.
 bool holdsChosenLevel(const FmScene& scene) {
   return scene.levelCount() == 1 || (scene.level() >= 1 && scene.level() <= scene.levelCount());
@@ -59,25 +57,29 @@ bool holdsChosenLevel(const FmScene& scene) {
 // error or lacked its level is incomplete: what it holds is destroyed and the
 // failure raised.
 void requireWholeScene(RWBinaryFile& file, FmScene& scene) {
-  const bool shortRead = file.firstShortRead() >= 0 || file.eof();
-  if (!shortRead && !file.error() && holdsChosenLevel(scene)) return;
-  const auto levels = static_cast<int>(scene.levelCount());
+  if (!FmSceneFileErrors::incomplete(file) && holdsChosenLevel(scene)) return;
+  const auto levels = static_cast<std::int32_t>(scene.levelCount());
   scene.clear();
   scene.setAuxiliaryNode(nullptr);
-  if (file.error()) rwRaise<RWExternalErr>(RWMessages::readError);
-  if (shortRead) rwRaise<RWExternalErr>(RWMessages::endOfFile);
-  rwRaise<RWExternalErr>(missingLevel, static_cast<int>(scene.level()), levels);
+  FmSceneFileErrors::raiseIfIncomplete(file);
+  throw RWExternalErr(FmSceneFileErrors::missingLevel(scene.level(), levels).c_str());
 }
 
 // Reads the file into the scene; false when the file's scene record is of a version
 // that leaves a scene as it was.
 bool readScene(RWBinaryFile& file, FmScene& scene) {
+  if (!file.isValid()) rwRaise<RWExternalErr>(RWMessages::openError, file.name());
   if (!requireScene(file)) return false;
   RWReadLog log;
   try {
     const RWCollectable* read = readObject(file, &scene);
     requireWholeScene(file, scene);
     if (!read) rwRaise<RWExternalErr>(RWMessages::endOfFile);
+  } catch (const RWxmsg&) {
+    log.destroyCreated();
+    // An error met after the file ran out comes from the bytes it lacks.
+    FmSceneFileErrors::raiseIfIncomplete(file);
+    throw;
   } catch (...) {
     log.destroyCreated();
     throw;
@@ -88,19 +90,17 @@ bool readScene(RWBinaryFile& file, FmScene& scene) {
 }  // namespace
 
 bool FmEngine::loadScene(const char* name) {
-  sceneFileName_ = name;
   RWBinaryFile file(name, "rb");
-  if (!file.isValid()) rwRaise<RWExternalErr>(RWMessages::openError, name);
-  return loadSceneFrom(file);
+  return loadScene(file);
 }
 
 bool FmEngine::loadSceneBytes(std::vector<std::uint8_t> bytes, const char* name) {
-  sceneFileName_ = name;
   RWBinaryFile file(std::move(bytes), name);
-  return loadSceneFrom(file);
+  return loadScene(file);
 }
 
-bool FmEngine::loadSceneFrom(RWBinaryFile& file) {
+bool FmEngine::loadScene(RWBinaryFile& file) {
+  sceneFileName_ = file.name();
   // Read into a scene of its own, which replaces the loaded one only once read
   // whole: a file that fails leaves the loaded scene as it was.
   auto loaded = std::make_unique<FmScene>();

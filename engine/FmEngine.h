@@ -37,6 +37,8 @@ public:
   // early or can't be read raises RWExternalErr; persistence errors propagate. Any
   // failure leaves the scene as it was and destroys what the read created.
   bool loadScene(const char* name);
+  // The same from a file opened for reading, under the file's name.
+  bool loadScene(RWBinaryFile& file);
   // Reads the scene from the bytes of a file held in memory, under the name, as
   // loadScene reads a file.
   bool loadSceneBytes(std::vector<std::uint8_t> bytes, const char* name);
@@ -106,7 +108,6 @@ protected:
   virtual void clockMovedBack(float seconds);
 
 private:
-  bool loadSceneFrom(RWBinaryFile& file);
   double elapsedSeconds() const;
   float frameSeconds(std::uint64_t since) const;
   bool held() const { return paused_ || accounting_; }

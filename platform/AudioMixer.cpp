@@ -5,9 +5,11 @@
 
 #include <array>
 #include <atomic>
+#include <cstdio>
 #include <string>
 
 #include "FileNames.h"
+#include "RegularFile.h"
 
 static_assert(waveDoneEventType >= SDL_USEREVENT && waveDoneEventType < SDL_LASTEVENT);
 
@@ -82,7 +84,19 @@ void AudioMixer::close() {
 
 AudioMixer::Wave AudioMixer::loadWave(const char* programFileName) {
   if (!open_ || programFileName == nullptr) return nullptr;
-  return Mix_LoadWAV(nativeFileName(programFileName).c_str());
+  const std::string name = nativeFileName(programFileName);
+  std::string whyNot;
+  std::FILE* stream = openRegularFile(name, whyNot);
+  if (stream == nullptr) {
+    SDL_SetError("Couldn't open %s: %s", name.c_str(), whyNot.c_str());
+    return nullptr;
+  }
+  SDL_RWops* source = SDL_RWFromFP(stream, SDL_TRUE);
+  if (source == nullptr) {
+    std::fclose(stream);
+    return nullptr;
+  }
+  return Mix_LoadWAV_RW(source, 1);
 }
 
 std::string AudioMixer::lastError() const {

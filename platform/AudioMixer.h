@@ -32,7 +32,9 @@ public:
   bool isOpen() const { return open_; }
 
   // Loads a WAV file named as the program builds names ('\' separators allowed);
-  // nullptr when the mixer is closed or the file can't be opened or decoded.
+  // nullptr when the mixer is closed or the file can't be opened or decoded, or is
+  // not a regular file (a named pipe or a device would block or read without end),
+  // with SDL's error saying why.
   Wave loadWave(const char* programFileName);
   // What SDL said of the last failure.
   std::string lastError() const;

@@ -45,6 +45,11 @@ RWBinaryFile::RWBinaryFile(const char* name, const char* mode) : name_(name ? na
   }
 }
 
+RWBinaryFile::RWBinaryFile(std::FILE* stream, const char* name)
+    : name_(name ? name : ""), mode_("rb") {
+  adoptStream(stream);
+}
+
 RWBinaryFile::RWBinaryFile(std::vector<std::uint8_t> bytes, const char* name)
     : name_(name ? name : ""),
       mode_("rb"),
@@ -62,7 +67,11 @@ RWBinaryFile::~RWBinaryFile() {
 }
 
 void RWBinaryFile::openStream(const char* mode) {
-  handle_ = std::fopen(name_.c_str(), mode);
+  adoptStream(std::fopen(name_.c_str(), mode));
+}
+
+void RWBinaryFile::adoptStream(std::FILE* stream) {
+  handle_ = stream;
   readOnly_ = handle_ && isReadOnlyMode(mode_);
   if (!readOnly_) return;
   // The buffer below does the stream's work; a second one would only copy twice.

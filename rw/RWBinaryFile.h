@@ -17,6 +17,9 @@ public:
   // With a mode, opens with that fopen mode; without, tries "rb+" and then "wb+".
   // A failed open leaves the file without a handle, and every transfer then fails.
   explicit RWBinaryFile(const char* name, const char* mode = nullptr);
+  // A file read from a stream opened elsewhere for reading, under the name; the file
+  // closes it. A null stream gives a file without a handle.
+  RWBinaryFile(std::FILE* stream, const char* name);
   // A file opened for reading whose contents are the bytes, under the name.
   RWBinaryFile(std::vector<std::uint8_t> bytes, const char* name);
   // A file in memory opened for writing, under the name: what is written goes to
@@ -125,6 +128,7 @@ private:
   bool buffered() const { return readOnly_; }
   bool memoryOutput() const { return inMemory_ && !readOnly_; }
   void openStream(const char* mode);
+  void adoptStream(std::FILE* stream);
   bool writeBytes(const void* bytes, std::size_t size);
 
   template <class T>

@@ -20,6 +20,7 @@
 #include "GameSession.h"
 #include "GameWindowProcedure.h"
 #include "InputDevices.h"
+#include "NamedPipe.h"
 #include "OffscreenGlContext.h"
 #include "engine/FakeClock.h"
 
@@ -137,6 +138,18 @@ TEST_F(GameSessionTest, AFileThatIsNotALevelFailsToLoad) {
   EXPECT_EQ(game.scene().worker().objects().entryCount(), 0u);
   ASSERT_EQ(game.loadLevel(DemoLevel::file()), 1);
   EXPECT_EQ(game.loadProblem(), "");
+}
+
+// A named pipe would block the start before any window, and a device would be read
+// without end: neither is opened as a level.
+TEST_F(GameSessionTest, ALevelThatIsNotARegularFileIsRefusedAtOnce) {
+  const NamedPipe pipe(DemoLevel::directory / "pipe.zrw");
+  ASSERT_TRUE(pipe.created());
+  EXPECT_EQ(game.loadLevel(RWCString(pipe.path().c_str())), 0);
+  EXPECT_FALSE(pipe.releasedAReader());
+  EXPECT_EQ(game.loadLevel(RWCString("/dev/zero")), 0);
+  EXPECT_EQ(game.scene().worker().objects().entryCount(), 0u);
+  EXPECT_EQ(game.loadLevel(DemoLevel::file()), 1);
 }
 
 TEST_F(GameSessionTest, HoldingFireLaunchesOnceAndThenAfterEachCooldown) {

@@ -316,7 +316,8 @@ TEST(EngineLoad, FilesThatHoldNoSceneAreErrorsThatKeepTheScene) {
 
   TempFile empty("empty");
   empty.write({});
-  EXPECT_EQ(loadError(engine, empty), "[EOF] EOF on input");
+  EXPECT_EQ(loadError(engine, empty),
+            "[EOF] File ends early: a read at offset 0 runs past its end (0 bytes)");
 
   TempFile list("list");
   list.write({0x88, 0x88, 0x00, 0x00, 0x28, 0x80, 0x00, 0x00, 0x00, 0x00});

@@ -35,10 +35,14 @@ protected:
   std::vector<unsigned char> before;
 };
 
-TEST_F(ReadFailures, AFolderIsAReadError) {
+// The level reader opens only regular files; the engine, given a name, reads a
+// folder as a file that fails to read.
+TEST_F(ReadFailures, AFolderIsRefusedAsOneOrIsAReadError) {
   TempFile folder("folder");
   std::filesystem::create_directory(folder.path());
-  EXPECT_EQ(failureOf(folder.path().string()), "[READERR] Read error");
+  EXPECT_EQ(
+      failureOf(folder.path().string()),
+      "[OPERR] Could not open file " + folder.path().string() + ": not a regular file (a folder)");
   EXPECT_EQ(loadOutcome(engine, folder.path().string()), "[READERR] Read error");
   std::filesystem::remove(folder.path());
 }
@@ -67,6 +71,7 @@ TEST_F(ReadFailures, AFileWithoutTheChosenLevelIsAnErrorThatKeepsTheScene) {
   const std::string levels = seedFile("multi-level-three").string();
   engine.scene().setLevel(4);
   EXPECT_EQ(loadOutcome(engine, levels), "[LEVEL] Level 4 does not exist: the file holds 3 levels");
+  EXPECT_EQ(LevelFile(levels, 4).problem(), loadOutcome(engine, levels));
   EXPECT_EQ(writtenBytes(&engine.scene()), before);
   engine.scene().setLevel(3);
   EXPECT_EQ(loadOutcome(engine, levels), "loaded");

@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <string>
 
 #include "AudioMixer.h"
+#include "NamedPipe.h"
+#include "SettingsSandbox.h"
 
 TEST(AudioMixer, AClosedMixerRefusesEverythingSafely) {
   AudioMixer mixer;
@@ -35,4 +38,20 @@ TEST(AudioMixer, OpeningFailsWithoutAnAudioDriver) {
   AudioMixer mixer;
   EXPECT_FALSE(mixer.open());
   EXPECT_FALSE(mixer.isOpen());
+}
+
+TEST(AudioMixer, WavesThatAreNotRegularFilesAreRefusedWithTheReason) {
+  setenv("SDL_AUDIODRIVER", "dummy", 1);
+  const SettingsSandbox sandbox;
+  const NamedPipe pipe(sandbox.folder() / "Bgun.wav");
+  ASSERT_TRUE(pipe.created());
+  AudioMixer mixer;
+  ASSERT_TRUE(mixer.open());
+  for (const std::string& name : {pipe.path(), std::string("/dev/zero"),
+                                  std::string("/dev/urandom"), sandbox.folder().string()}) {
+    EXPECT_EQ(mixer.loadWave(name.c_str()), nullptr) << name;
+    EXPECT_NE(mixer.lastError().find("not a regular file"), std::string::npos)
+        << name << ": " << mixer.lastError();
+  }
+  EXPECT_FALSE(pipe.releasedAReader());
 }

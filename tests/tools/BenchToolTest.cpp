@@ -22,6 +22,7 @@
 #include "FmScene.h"
 #include "FmTransformController.h"
 #include "GameLevel.h"
+#include "LevelFile.h"
 #include "RWBinaryFile.h"
 #include "RWObjectProtocol.h"
 #include "SteppedClock.h"
@@ -265,6 +266,19 @@ TEST(BenchRun, ALevelThatCannotBeLoadedIsAnError) {
   EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.err.find("[OPERR]"), std::string::npos) << run.err;
   EXPECT_TRUE(run.out.empty());
+}
+
+TEST(BenchRun, ALevelTheFileLacksIsRefusedAsCheckRefusesIt) {
+  TempFile path("one-level");
+  writeFlockLevel(path, 30.0f);
+  const LevelFile checked(path.c_str(), 2);
+  ASSERT_FALSE(checked.ok());
+  EXPECT_EQ(checked.problem(), "[LEVEL] Level 2 does not exist: the file holds 1 level");
+  const BenchToolRun run = bench({"--no-draw", "--frames", "2", "--level", "2", path.c_str()});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find(checked.problem()), std::string::npos) << run.err;
+  EXPECT_TRUE(run.out.empty()) << run.out;
+  EXPECT_EQ(bench({"--no-draw", "--frames", "2", "--level", "1", path.c_str()}).status, 0);
 }
 
 TEST(BenchRun, DrawsEveryFrameAndWritesTheChosenScreenshots) {

@@ -1,4 +1,8 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <csignal>
 
 #include <cstdint>
 #include <cstdlib>
@@ -127,6 +131,11 @@ ToolRun levelTool(const std::vector<std::string>& arguments) {
   std::ostringstream out, err;
   const int status = runLevelTool(arguments, out, err);
   return {status, out.str(), err.str()};
+}
+
+std::vector<unsigned char> bytesOf(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 // Writes the demo once for the tests that read it.
@@ -446,6 +455,36 @@ TEST(DemoCommand, WritesTheDemoAndSaysWhere) {
     EXPECT_EQ(check.status, 0) << level;
     EXPECT_EQ(check.out, "ok\n") << level;
   }
+}
+
+// A file size limit below the scene file's size fails its write as a full disk would.
+TEST(DemoCommand, AFailedWriteLeavesTheDemoWrittenBeforeWhole) {
+  TempDirectory directory;
+  ASSERT_EQ(DemoWriter::write(directory.path().string()), "");
+  const fs::path scene = directory.path() / DemoWriter::sceneFileName;
+  const std::vector<unsigned char> before = bytesOf(scene);
+  ASSERT_GT(before.size(), 300000u);
+
+  struct rlimit saved {};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+  const auto previousHandler = signal(SIGXFSZ, SIG_IGN);
+  struct rlimit small = saved;
+  small.rlim_cur = 200000;
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  const auto run = levelTool({"demo", directory.path().string()});
+  setrlimit(RLIMIT_FSIZE, &saved);
+  signal(SIGXFSZ, previousHandler);
+
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("cannot write " + scene.string() + ": File too large"), std::string::npos)
+      << run.err;
+  EXPECT_EQ(bytesOf(scene), before);
+  std::vector<std::string> entries;
+  for (const auto& entry : fs::directory_iterator(directory.path())) {
+    entries.push_back(entry.path().filename().string());
+  }
+  std::sort(entries.begin(), entries.end());
+  EXPECT_EQ(entries, (std::vector<std::string>{DemoWriter::sceneFileName, "sounds"}));
 }
 
 TEST(DemoCommand, ADirectoryThatCannotBeMadeIsAProblem) {

@@ -115,7 +115,7 @@ TEST(LevelFileReading, BytesInMemoryReadAsTheSameFileOnDisk) {
 
 TEST(LevelToolCheck, MissingFileAndEmptyFile) {
   EXPECT_EQ(levelTool({"check", "/nonexistent/zirrow.scene"}).out,
-            "[OPERR] Could not open file /nonexistent/zirrow.scene\n");
+            "[OPERR] Could not open file /nonexistent/zirrow.scene: No such file or directory\n");
   TempFile path("empty");
   path.write({});
   const ToolRun run = levelTool({"check", path.c_str()});

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs the built zirrow-level program itself: its output and exit status for a file
-# with a bad magic number and for a sound one, the bundled demo it writes, and the
-# example level built from its text form.
+# with a bad magic number and for one that holds only nil, the bundled demo it writes,
+# and the example level built from its text form.
 set -u
 tool=$1
 dir=$(mktemp -d)
@@ -17,7 +17,8 @@ fi
 
 printf '\210\210\000\000\377\377\000\000\000\000' > "$dir/nil.scene"
 out=$("$tool" check "$dir/nil.scene"); status=$?
-if [ "$status" -ne 0 ] || [ "$out" != "ok" ]; then
+expected='[NIL] The top-level object is nil: the file holds nothing to load'
+if [ "$status" -ne 1 ] || [ "$out" != "$expected" ]; then
   echo "check of a nil scene: status $status, output '$out'"; failed=1
 fi
 

@@ -7,6 +7,7 @@
 
 #include "DemoLevel.h"
 #include "DemoTextures.h"
+#include "FileReplacement.h"
 #include "MultiLevelWriter.h"
 #include "RWOrdered.h"
 #include "WaveSynth.h"
@@ -54,8 +55,10 @@ std::string writeSounds(const std::filesystem::path& directory) {
                  {DemoWriter::failSoundName, WaveSynth::failure()},
                  {DemoWriter::winSoundName, WaveSynth::fanfare()}};
   for (const auto& effect : effects) {
-    const std::filesystem::path path = directory / effect.name;
-    if (!WaveSynth::write(effect.sound, path.string())) return "cannot write " + path.string();
+    const std::string problem = replaceFile(
+        directory / effect.name,
+        [&](const std::string& temporary) { return WaveSynth::write(effect.sound, temporary); });
+    if (!problem.empty()) return problem;
   }
   return {};
 }
@@ -79,8 +82,10 @@ std::string write(const std::string& directory) {
     levels.push_back(buildDemoLevel(demoLevelPlan(number), shared.textures()));
     writer.addLevel(*levels.back());
   }
-  const std::filesystem::path scene = root / sceneFileName;
-  if (!writer.write(scene.string())) return "cannot write " + scene.string();
+  // A failure part way (a full disk) leaves a demo written before as it was.
+  const std::string problem = replaceFile(
+      root / sceneFileName, [&](const std::string& temporary) { return writer.write(temporary); });
+  if (!problem.empty()) return problem;
   return writeSounds(sounds);
 }
 

@@ -2,21 +2,13 @@
 
 #include <new>
 
+#include "FmSceneFileErrors.h"
 #include "RWBinaryFile.h"
 #include "RWErrors.h"
 #include "RWMessages.h"
+#include "RegularFile.h"
 
 namespace {
-
-std::string endsEarly(std::int64_t offset, std::uint64_t size) {
-  return "[EOF] File ends early: a read at offset " + std::to_string(offset) +
-         " runs past its end (" + std::to_string(size) + " bytes)";
-}
-
-std::uint64_t sizeOf(RWBinaryFile& file) {
-  file.seekTo(0);
-  return file.bytesLeft();
-}
 
 // Whether the file's top-level record is a scene: the magic number, then the
 // scene's class identifier.
@@ -32,9 +24,10 @@ bool holdsScene(RWBinaryFile& file) {
 }  // namespace
 
 LevelFile::LevelFile(const std::string& path, std::int32_t level) {
-  RWBinaryFile file(path.c_str(), "rb");
+  std::string whyNot;
+  RWBinaryFile file(openRegularFile(path, whyNot), path.c_str());
   if (!file.isValid()) {
-    problem_ = formatMessage(RWMessages::openError, path.c_str());
+    problem_ = formatMessage(RWMessages::openError, path.c_str()) + ": " + whyNot;
     return;
   }
   read(file, level);
@@ -54,19 +47,18 @@ void LevelFile::read(RWBinaryFile& file, std::int32_t level) {
   try {
     readTopLevel(file, level);
   } catch (const RWxmsg& error) {
-    problem_ = error.why();
+    // An error met after the file ran out comes from the bytes it lacks.
+    problem_ =
+        FmSceneFileErrors::incomplete(file) ? FmSceneFileErrors::incompleteness(file) : error.why();
     return;
   } catch (const std::bad_alloc&) {
     problem_ = RWMessages::noMemory.format;
     return;
   }
-  if (file.error()) {
-    problem_ = RWMessages::readError.format;
-  } else if (file.firstShortRead() >= 0 || file.eof()) {
-    const std::int64_t offset = file.firstShortRead() >= 0
-                                    ? file.firstShortRead()
-                                    : static_cast<std::int64_t>(file.currentOffset());
-    problem_ = endsEarly(offset, sizeOf(file));
+  if (FmSceneFileErrors::incomplete(file)) {
+    problem_ = FmSceneFileErrors::incompleteness(file);
+  } else if (!top_) {
+    problem_ = "[NIL] The top-level object is nil: the file holds nothing to load";
   } else {
     checkLevel(level);
   }
@@ -84,6 +76,5 @@ void LevelFile::readTopLevel(RWBinaryFile& file, std::int32_t level) {
 
 void LevelFile::checkLevel(std::int32_t level) {
   if (!scene_ || (level >= 1 && level <= scene_->levelCount())) return;
-  problem_ = "[LEVEL] Level " + std::to_string(level) + " does not exist: the file holds " +
-             std::to_string(scene_->levelCount()) + " levels";
+  problem_ = FmSceneFileErrors::missingLevel(level, scene_->levelCount());
 }

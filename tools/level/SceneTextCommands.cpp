@@ -1,5 +1,6 @@
 #include "SceneTextCommands.h"
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -8,6 +9,7 @@
 #include <system_error>
 #include <vector>
 
+#include "RegularFile.h"
 #include "SceneText.h"
 
 namespace {
@@ -19,23 +21,20 @@ constexpr int statusProblem = 1;
 
 // The whole of a regular file, or nothing with `problem` saying why.
 std::optional<std::string> readWhole(const std::string& path, std::string& problem) {
-  std::error_code error;
-  const fs::file_status status = fs::status(path, error);
-  if (error || !fs::exists(status)) {
-    problem = "cannot open: no such file";
+  std::string whyNot;
+  std::FILE* stream = openRegularFile(path, whyNot);
+  if (!stream) {
+    problem = "cannot open: " + whyNot;
     return std::nullopt;
   }
-  if (!fs::is_regular_file(status)) {
-    problem = "cannot read: not a regular file";
-    return std::nullopt;
+  std::string bytes;
+  char buffer[65536];
+  for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, stream)) > 0;) {
+    bytes.append(buffer, got);
   }
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    problem = "cannot open: permission denied or unreadable";
-    return std::nullopt;
-  }
-  std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  if (in.bad()) {
+  const bool failed = std::ferror(stream) != 0;
+  std::fclose(stream);
+  if (failed) {
     problem = "cannot read: read error";
     return std::nullopt;
   }

@@ -136,5 +136,6 @@ bool WaveSynth::write(const WaveSound& sound, const std::string& path) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(reinterpret_cast<const char*>(bytes.data()),
             static_cast<std::streamsize>(bytes.size()));
-  return static_cast<bool>(out);
+  out.close();  // a full disk may fail only the last bytes, written on closing
+  return !out.fail();
 }
