@@ -179,3 +179,47 @@ TEST(LevelStats, AFileThatIsNoLevelIsReported) {
   EXPECT_EQ(usage.status, 2);
   EXPECT_NE(usage.err.find("LEVEL"), std::string::npos) << usage.err;
 }
+
+TEST(LevelStats, TheHeavyLevelHoldsWhatItPromisesAndPassesTheCheck) {
+  TempFile heavy("heavy");
+  const ToolRun written = levelTool({"heavy", heavy.c_str()});
+  ASSERT_EQ(written.status, 0) << written.err;
+  EXPECT_NE(written.out.find(heavy.c_str()), std::string::npos) << written.out;
+  const ToolRun checked = levelTool({"check", heavy.c_str()});
+  EXPECT_EQ(checked.status, 0) << checked.out;
+  EXPECT_EQ(checked.out, "ok\n");
+
+  const ToolRun json = levelTool({"stats", "--json", heavy.c_str()});
+  ASSERT_EQ(json.status, 0) << json.err;
+  const auto levels = nlohmann::json::parse(json.out).at("levels");
+  ASSERT_EQ(levels.size(), 1u);
+  const auto& level = levels[0];
+  const nlohmann::json* active = nullptr;
+  for (const auto& flock : level.at("flocks")) {
+    if (flock.at("active").get<bool>()) active = &flock;
+  }
+  ASSERT_NE(active, nullptr) << level.dump();
+  const int members = active->at("members").get<int>();
+  const int memberTriangles = members * active->at("trianglesPerMember").get<int>();
+  EXPECT_EQ(members, 2000);
+  // The flock's members are among the objects drawn.
+  EXPECT_EQ(level.at("objects").get<int>() - members, 200);
+  EXPECT_EQ(level.at("triangles").get<int>() - memberTriangles, 150000);
+  EXPECT_EQ(level.at("textures").get<int>(), 64);
+  EXPECT_GE(level.at("cameras").get<int>(), 1);
+
+  // A second run writes the same file.
+  TempFile again("again");
+  ASSERT_EQ(levelTool({"heavy", again.c_str()}).status, 0);
+  EXPECT_EQ(heavy.bytes(), again.bytes());
+}
+
+TEST(LevelStats, TheHeavyLevelThatCantBeWrittenSaysWhyAndLeavesNothing) {
+  TempFile directory("missing-dir");
+  const std::string target = (directory.path() / "heavy.zrw").string();
+  const ToolRun failed = levelTool({"heavy", target});
+  EXPECT_EQ(failed.status, 1);
+  EXPECT_NE(failed.err.find("zirrow-level heavy: "), std::string::npos) << failed.err;
+  EXPECT_NE(failed.err.find(target), std::string::npos) << failed.err;
+  EXPECT_FALSE(std::filesystem::exists(directory.path()));
+}

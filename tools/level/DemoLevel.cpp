@@ -35,6 +35,8 @@ constexpr float flockHeight = 7.0f;
 constexpr float nearFlockDepth = -10.0f;
 constexpr float flockSpacing = 10.0f;
 const FmPoint orbitCentre{0, 5, -30};
+constexpr int explosionFrames = 8;
+constexpr float explosionFrameSeconds = 0.1f;
 
 struct Island {
   float x, z, radius, height;
@@ -380,6 +382,17 @@ DemoCreatures::FlockPlan flockPlan(const char* name, const char* creature, float
 }
 
 }  // namespace
+
+DemoSharedTextures paintDemoSharedTextures() {
+  DemoSharedTextures textures;
+  textures.explosion = DemoTextures::explosion("boom", explosionFrames, explosionFrameSeconds);
+  textures.sky = DemoTextures::sky("sky", {0.75f, 0.82f, 0.9f}, {0.25f, 0.45f, 0.8f});
+  textures.water = DemoTextures::water("water");
+  textures.leaves = DemoTextures::leaves("leaves");
+  textures.sun = DemoTextures::glow("sun", {1.0f, 0.95f, 0.7f});
+  textures.beacon = DemoTextures::glow("beacon", {0.6f, 0.8f, 1.0f});
+  return textures;
+}
 
 std::unique_ptr<FmScene> buildDemoLevel(const DemoLevelPlan& plan,
                                         const DemoSharedTextures& shared) {

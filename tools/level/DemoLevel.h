@@ -20,6 +20,9 @@ struct DemoSharedTextures {
   FmOpenGLTexture* beacon = nullptr;
 };
 
+// Paints the shared textures; they are the caller's to own.
+DemoSharedTextures paintDemoSharedTextures();
+
 // What sets one level of the demo apart from the other.
 struct DemoLevelPlan {
   int number = 1;

@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "DemoLevel.h"
-#include "DemoTextures.h"
 #include "FileReplacement.h"
 #include "MultiLevelWriter.h"
 #include "RWOrdered.h"
@@ -14,20 +13,15 @@
 
 namespace {
 
-constexpr int explosionFrames = 8;
-constexpr float explosionFrameSeconds = 0.1f;
-
 // The textures both levels use, owned by the shared-objects collection.
 class SharedTextures {
 public:
-  SharedTextures() {
-    textures_.explosion =
-        keep(DemoTextures::explosion("boom", explosionFrames, explosionFrameSeconds));
-    textures_.sky = keep(DemoTextures::sky("sky", {0.75f, 0.82f, 0.9f}, {0.25f, 0.45f, 0.8f}));
-    textures_.water = keep(DemoTextures::water("water"));
-    textures_.leaves = keep(DemoTextures::leaves("leaves"));
-    textures_.sun = keep(DemoTextures::glow("sun", {1.0f, 0.95f, 0.7f}));
-    textures_.beacon = keep(DemoTextures::glow("beacon", {0.6f, 0.8f, 1.0f}));
+  SharedTextures() : textures_(paintDemoSharedTextures()) {
+    for (FmOpenGLTexture* texture :
+         {static_cast<FmOpenGLTexture*>(textures_.explosion), textures_.sky, textures_.water,
+          textures_.leaves, textures_.sun, textures_.beacon}) {
+      collection_.append(texture);
+    }
   }
   ~SharedTextures() { collection_.clearAndDestroy(); }
   SharedTextures(const SharedTextures&) = delete;
@@ -37,12 +31,6 @@ public:
   const RWOrdered& collection() const { return collection_; }
 
 private:
-  template <class Texture>
-  Texture* keep(Texture* texture) {
-    collection_.append(texture);
-    return texture;
-  }
-
   RWOrdered collection_;
   DemoSharedTextures textures_;
 };

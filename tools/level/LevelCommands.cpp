@@ -5,6 +5,7 @@
 
 #include "DemoWriter.h"
 #include "FieldWriter.h"
+#include "HeavyLevel.h"
 #include "LevelFile.h"
 #include "ObjectDescribers.h"
 #include "SceneTextCommands.h"
@@ -83,6 +84,18 @@ int demo(const Options& options, std::ostream& out, std::ostream& err) {
   return statusOk;
 }
 
+int heavy(const Options& options, std::ostream& out, std::ostream& err) {
+  const std::string problem = HeavyLevel::write(options.path);
+  if (!problem.empty()) {
+    err << "zirrow-level heavy: " << problem << '\n';
+    return statusProblem;
+  }
+  out << "wrote " << options.path << " (" << HeavyLevel::objects << " objects and "
+      << HeavyLevel::triangles << " triangles besides a flock of " << HeavyLevel::flockMembers
+      << ", " << HeavyLevel::textures << " textures)\n";
+  return statusOk;
+}
+
 }  // namespace
 
 int runLevelTool(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
@@ -145,6 +158,13 @@ int runLevelTool(const std::vector<std::string>& arguments, std::ostream& out, s
       "levels and the sound effects sounds/Bgun.wav, sounds/fail.wav and sounds/winner.wav.");
   demoCommand->add_option("DIR", options.path, "the directory to write into")->required();
 
+  CLI::App* heavyCommand = app.add_subcommand(
+      "heavy",
+      "Writes LEVEL, a level for the frame benchmark far heavier than the demo: the demo's first "
+      "level with a flock of 2000 and hills around it, 200 objects and 150000 triangles besides "
+      "the flock's members, and 64 textures.");
+  heavyCommand->add_option("LEVEL", options.path, "the scene file to write")->required();
+
   std::vector<std::pair<CLI::App*, LevelCommand*>> further;
   for (LevelCommand* command : furtherCommands) {
     CLI::App* subcommand = app.add_subcommand(command->name(), command->description());
@@ -181,5 +201,6 @@ int runLevelTool(const std::vector<std::string>& arguments, std::ostream& out, s
   if (checkCommand->parsed()) return check(options, out);
   if (buildCommand->parsed())
     return SceneTextCommands::build(options.path, options.output, out, err, textBuilder);
+  if (heavyCommand->parsed()) return heavy(options, out, err);
   return demo(options, out, err);
 }
