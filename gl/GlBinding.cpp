@@ -1,5 +1,6 @@
 #include "GlBinding.h"
 
+#include <array>
 #include <cstring>
 #include <type_traits>
 
@@ -11,17 +12,24 @@ bool systemLibrary = false;
 bool allFound = false;
 bool counting = false;
 std::uint64_t callsCounted = 0;
+// The calls counted through each entry, in table order.
+#define ZIRROW_GL_INDEX(name) name##Index,
+enum EntryIndex : std::size_t { ZIRROW_GL_ENTRY_POINTS(ZIRROW_GL_INDEX) entryCount };
+#undef ZIRROW_GL_INDEX
+std::array<std::uint64_t, entryCount> callsCountedPerEntry{};
 // While counting: the driver's functions, which the counters in the table call.
 GlEntryPoints driver;
 
 // The counter in front of one entry point of the table.
-template <auto entry, typename Function = std::remove_reference_t<decltype(driver.*entry)>>
+template <auto entry, std::size_t index,
+          typename Function = std::remove_reference_t<decltype(driver.*entry)>>
 struct CountingEntry;
 
-template <auto entry, typename Result, typename... Arguments>
-struct CountingEntry<entry, Result (*)(Arguments...)> {
+template <auto entry, std::size_t index, typename Result, typename... Arguments>
+struct CountingEntry<entry, index, Result (*)(Arguments...)> {
   static Result call(Arguments... arguments) {
     ++callsCounted;
+    ++callsCountedPerEntry[index];
     return (driver.*entry)(arguments...);
   }
 };
@@ -29,7 +37,7 @@ struct CountingEntry<entry, Result (*)(Arguments...)> {
 void putCountersInFront() {
   driver = gl;
 #define ZIRROW_GL_COUNTER(name) \
-  if (gl.name) gl.name = &CountingEntry<&GlEntryPoints::name>::call;
+  if (gl.name) gl.name = &CountingEntry<&GlEntryPoints::name, name##Index>::call;
   ZIRROW_GL_ENTRY_POINTS(ZIRROW_GL_COUNTER)
 #undef ZIRROW_GL_COUNTER
 }
@@ -123,6 +131,13 @@ bool countingGlCalls() {
 
 std::uint64_t glCallsCounted() {
   return callsCounted;
+}
+
+std::uint64_t glCallsCountedTo(std::string_view name) {
+  for (std::size_t i = 0; i < glEntryPointNames.size(); ++i) {
+    if (name == glEntryPointNames[i]) return callsCountedPerEntry[i];
+  }
+  return 0;
 }
 
 void unbindOpenGL() {

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "GlDriver.h"
@@ -81,6 +82,9 @@ void unbindOpenGL();
 void countGlCalls(bool counting);
 bool countingGlCalls();
 std::uint64_t glCallsCounted();
+// Those of them made through the entry of that name (glBindTexture, ...); 0 for a name
+// the table does not have.
+std::uint64_t glCallsCountedTo(std::string_view name);
 
 // Set by the last bind when the library was the system library; it chooses the
 // pixel-format and swap functions. On Linux both driver kinds present through the

@@ -175,10 +175,18 @@ TEST_F(GlBindingTest, CountedCallsReachTheDriverWithTheirArgumentsAndResults) {
   EXPECT_TRUE(countingGlCalls());
   EXPECT_NE(gl.glClear, &driverClear);
   const std::uint64_t before = glCallsCounted();
+  const std::uint64_t clearsBefore = glCallsCountedTo("glClear");
+  const std::uint64_t errorsBefore = glCallsCountedTo("glGetError");
   gl.glClear(GL_DEPTH_BUFFER_BIT);
   EXPECT_EQ(gl.glGetError(), static_cast<GLenum>(GL_OUT_OF_MEMORY));
   EXPECT_EQ(clearedMask, static_cast<GLbitfield>(GL_DEPTH_BUFFER_BIT));
   EXPECT_EQ(glCallsCounted() - before, 2u);
+  // Each entry keeps its own count beside the total.
+  gl.glClear(GL_DEPTH_BUFFER_BIT);
+  EXPECT_EQ(glCallsCountedTo("glClear") - clearsBefore, 2u);
+  EXPECT_EQ(glCallsCountedTo("glGetError") - errorsBefore, 1u);
+  EXPECT_EQ(glCallsCountedTo("glNoSuchCall"), 0u);
+  EXPECT_EQ(glCallsCounted() - before, 3u);
   EXPECT_EQ(missingEntryPoints().size(), missing) << "a missing name stays missing";
 
   // A new bind while counting counts as well.
@@ -186,12 +194,13 @@ TEST_F(GlBindingTest, CountedCallsReachTheDriverWithTheirArgumentsAndResults) {
   bindEntryPoints(twoFunctionDriver);
   gl.glClear(GL_COLOR_BUFFER_BIT);
   EXPECT_EQ(clearedMask, static_cast<GLbitfield>(GL_COLOR_BUFFER_BIT));
-  EXPECT_EQ(glCallsCounted() - before, 3u);
+  EXPECT_EQ(glCallsCounted() - before, 4u);
 
   countGlCalls(false);
   EXPECT_FALSE(countingGlCalls());
   EXPECT_EQ(gl.glClear, &driverClear);
   gl.glClear(GL_STENCIL_BUFFER_BIT);
   EXPECT_EQ(clearedMask, static_cast<GLbitfield>(GL_STENCIL_BUFFER_BIT));
-  EXPECT_EQ(glCallsCounted() - before, 3u);
+  EXPECT_EQ(glCallsCounted() - before, 4u);
+  EXPECT_EQ(glCallsCountedTo("glClear") - clearsBefore, 3u);
 }

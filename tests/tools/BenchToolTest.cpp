@@ -302,10 +302,23 @@ TEST(BenchRun, DrawsEveryFrameAndWritesTheChosenScreenshots) {
   EXPECT_NE(plain.out.find(",\"maximum\":" + std::to_string(median) + "}", calls),
             std::string::npos)
       << plain.out;
+  // Among them, the square's texture is bound and its material applied from its list.
+  EXPECT_NE(plain.out.find("\"textureBindsPerFrame\":{\"median\":1,\"mean\":1,\"maximum\":1}"),
+            std::string::npos)
+      << plain.out;
+  EXPECT_NE(plain.out.find("\"materialChangesPerFrame\":{\"median\":0,"), std::string::npos)
+      << plain.out;
   const BenchToolRun table = bench({"--frames", "2", path.c_str()});
   EXPECT_NE(table.out.find("gl calls per frame  median " + std::to_string(median) + "  mean "),
             std::string::npos)
       << table.out;
+  EXPECT_NE(table.out.find("texture binds per frame  median 1  mean 1.0  maximum 1"),
+            std::string::npos)
+      << table.out;
+  EXPECT_NE(plain.out.find("\"glCallsPerFrame\":{\"median\":"), std::string::npos);
+  EXPECT_NE(bench({"--no-draw", "--frames", "2", "--json", path.c_str()})
+                .out.find("\"textureBindsPerFrame\":null"),
+            std::string::npos);
   for (const char* name : {"scrn0000.jpg", "scrn0002.jpg", "scrn0004.jpg"}) {
     EXPECT_TRUE(std::filesystem::exists(shots.path() / name)) << name;
   }
@@ -335,9 +348,10 @@ TEST(BenchRun, TheTraceHasARowForEveryFrameWithItsEvents) {
   const std::vector<std::string> lines = linesOf(trace.path());
   ASSERT_EQ(lines.size(), 26u);
   EXPECT_EQ(lines[0],
-            "frame,time,whole_ms,update_ms,draw_ms,swap_ms,collision_ms,triangles,gl_calls,events");
+            "frame,time,whole_ms,update_ms,draw_ms,swap_ms,collision_ms,triangles,gl_calls,"
+            "texture_binds,material_changes,events");
   // The frame clock stands still and nothing is drawn.
-  EXPECT_EQ(lines[1], "0,0,0.0000,0.0000,0.0000,0.0000,0.0000,0,0,");
+  EXPECT_EQ(lines[1], "0,0,0.0000,0.0000,0.0000,0.0000,0.0000,0,0,0,0,");
   EXPECT_EQ(lines[22].substr(0, 8), "21,1.05,");
   EXPECT_EQ(lines[22].substr(lines[22].size() - 5), ",fail");
   for (std::size_t i = 1; i < lines.size(); ++i) {

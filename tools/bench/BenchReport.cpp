@@ -141,15 +141,16 @@ std::optional<CallCounts> callCounts(const std::vector<std::uint32_t>& calls) {
                     total / static_cast<double>(sorted.size())};
 }
 
-void printCallCounts(const std::vector<std::uint32_t>& calls, std::ostream& out) {
+void printCallCounts(const char* what, const std::vector<std::uint32_t>& calls, std::ostream& out) {
   const std::optional<CallCounts> counts = callCounts(calls);
   if (!counts) return;
-  out << "gl calls per frame  median " << counts->median << "  mean "
+  out << what << " per frame  median " << counts->median << "  mean "
       << formatted("%.1f", counts->mean) << "  maximum " << counts->maximum << "\n";
 }
 
-void printJsonCallCounts(const std::vector<std::uint32_t>& calls, std::ostream& out) {
-  out << "\"glCallsPerFrame\":";
+void printJsonCallCounts(const char* key, const std::vector<std::uint32_t>& calls,
+                         std::ostream& out) {
+  out << "\"" << key << "\":";
   const std::optional<CallCounts> counts = callCounts(calls);
   if (!counts) {
     out << "null";
@@ -177,7 +178,9 @@ void printBenchTable(const BenchResult& result, std::ostream& out) {
   printFrame("best     ", statistics.best(), out);
   printFrame("worst    ", statistics.worst(), out);
   printPacing(result.frameTimes, out);
-  printCallCounts(result.glCalls, out);
+  printCallCounts("gl calls", result.glCalls, out);
+  printCallCounts("texture binds", result.textureBinds, out);
+  printCallCounts("material changes", result.materialChanges, out);
   out << "peak memory " << result.peakMemoryKilobytes << " KB\n";
 }
 
@@ -202,7 +205,11 @@ void printBenchJson(const BenchResult& result, std::ostream& out) {
   out << "},";
   printJsonPacing(result.frameTimes, out);
   out << ",";
-  printJsonCallCounts(result.glCalls, out);
+  printJsonCallCounts("glCallsPerFrame", result.glCalls, out);
+  out << ",";
+  printJsonCallCounts("textureBindsPerFrame", result.textureBinds, out);
+  out << ",";
+  printJsonCallCounts("materialChangesPerFrame", result.materialChanges, out);
   out << ",\"peakMemoryKilobytes\":" << result.peakMemoryKilobytes;
   out << ",\"timeLimit\":" << jsonNumber(result.timeLimit) << ",\"levelBounds\":";
   printJsonBox(result.levelBounds, out);
@@ -221,7 +228,8 @@ void printBenchJson(const BenchResult& result, std::ostream& out) {
 }
 
 void printBenchTrace(const BenchResult& result, std::ostream& out) {
-  out << "frame,time,whole_ms,update_ms,draw_ms,swap_ms,collision_ms,triangles,gl_calls,events\n";
+  out << "frame,time,whole_ms,update_ms,draw_ms,swap_ms,collision_ms,triangles,gl_calls,texture_"
+         "binds,material_changes,events\n";
   std::size_t nextEvent = 0;
   for (std::size_t frame = 0; frame < result.frameRecords.size(); ++frame) {
     const BenchFrame& record = result.frameRecords[frame];
@@ -230,7 +238,7 @@ void printBenchTrace(const BenchResult& result, std::ostream& out) {
         << formatted("%.4f", record.update * 1000.0) << ","
         << formatted("%.4f", record.draw * 1000.0) << "," << formatted("%.4f", record.swap * 1000.0)
         << "," << formatted("%.4f", record.collision * 1000.0) << "," << record.triangles << ","
-        << record.glCalls << ",";
+        << record.glCalls << "," << record.textureBinds << "," << record.materialChanges << ",";
     const char* separator = "";
     while (nextEvent < result.events.size() &&
            result.events[nextEvent].frame <= static_cast<std::int32_t>(frame)) {

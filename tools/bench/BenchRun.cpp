@@ -136,6 +136,8 @@ public:
     const std::size_t membersBefore = flockMembers(worker);
     shots_.beforeFrame(frame);
     const std::uint64_t callsBefore = glCallsCounted();
+    const std::uint64_t bindsBefore = glCallsCountedTo("glBindTexture");
+    const std::uint64_t materialsBefore = glCallsCountedTo("glMaterialf");
     const std::uint64_t start = frameClock_.counter();
     engine_.frame(0.0f, options_.turnPitch, options_.turnYaw, 0.0f, 0.0f, 0.0f);
     const std::uint64_t drawn = frameClock_.counter();
@@ -148,6 +150,12 @@ public:
     if (drawing_) {
       record.glCalls = static_cast<std::uint32_t>(glCallsCounted() - callsBefore);
       result.glCalls.push_back(record.glCalls);
+      record.textureBinds =
+          static_cast<std::uint32_t>(glCallsCountedTo("glBindTexture") - bindsBefore);
+      record.materialChanges =
+          static_cast<std::uint32_t>(glCallsCountedTo("glMaterialf") - materialsBefore);
+      result.textureBinds.push_back(record.textureBinds);
+      result.materialChanges.push_back(record.materialChanges);
     }
     const FmFrameStatistics& statistics = engine_.statistics();
     record.update = statistics.update().current;
@@ -222,7 +230,12 @@ BenchResult playReadied(const BenchOptions& options, FmEngine& engine, SteppedCl
   // The run's record takes what room it can before the first frame, so that the
   // memory that the samples see grow is the level's.
   result.frameTimes.reserve(static_cast<std::size_t>(std::max(options.frames, 0)));
-  if (drawing) result.glCalls.reserve(static_cast<std::size_t>(std::max(options.frames, 0)));
+  if (drawing) {
+    const auto frames = static_cast<std::size_t>(std::max(options.frames, 0));
+    result.glCalls.reserve(frames);
+    result.textureBinds.reserve(frames);
+    result.materialChanges.reserve(frames);
+  }
   if (!options.traceFile.empty()) {
     result.frameRecords.reserve(static_cast<std::size_t>(std::max(options.frames, 0)));
   }
@@ -259,7 +272,9 @@ void BenchBox::add(const FmPoint& point, float radius) {
 
 std::size_t BenchResult::heldBytes() const {
   return events.capacity() * sizeof(BenchEvent) + samples.capacity() * sizeof(BenchSample) +
-         frameTimes.heldBytes() + glCalls.capacity() * sizeof(std::uint32_t) +
+         frameTimes.heldBytes() +
+         (glCalls.capacity() + textureBinds.capacity() + materialChanges.capacity()) *
+             sizeof(std::uint32_t) +
          frameRecords.capacity() * sizeof(BenchFrame);
 }
 

@@ -62,6 +62,10 @@ struct BenchFrame {
   float collision = 0.0f;
   std::int32_t triangles = 0;
   std::uint32_t glCalls = 0;
+  // Among the calls: textures bound, and materials applied outside display lists
+  // (one glMaterialf each).
+  std::uint32_t textureBinds = 0;
+  std::uint32_t materialChanges = 0;
 };
 
 struct BenchResult {
@@ -74,6 +78,9 @@ struct BenchResult {
   // The OpenGL calls of each drawn frame, counted through the entry-point table;
   // empty when the run does not draw.
   std::vector<std::uint32_t> glCalls;
+  // Of those, the texture binds and material changes of each drawn frame.
+  std::vector<std::uint32_t> textureBinds;
+  std::vector<std::uint32_t> materialChanges;
   // Every frame, in order, when a trace was asked for.
   std::vector<BenchFrame> frameRecords;
   // The process's peak resident memory at the end of the run.
