@@ -348,10 +348,10 @@ TEST(BenchRun, TheTraceHasARowForEveryFrameWithItsEvents) {
   const std::vector<std::string> lines = linesOf(trace.path());
   ASSERT_EQ(lines.size(), 26u);
   EXPECT_EQ(lines[0],
-            "frame,time,whole_ms,update_ms,draw_ms,swap_ms,collision_ms,triangles,gl_calls,"
+            "frame,time,whole_ms,update_ms,draw_ms,swap_ms,collision_ms,cpu_ms,triangles,gl_calls,"
             "texture_binds,material_changes,events");
   // The frame clock stands still and nothing is drawn.
-  EXPECT_EQ(lines[1], "0,0,0.0000,0.0000,0.0000,0.0000,0.0000,0,0,0,0,");
+  EXPECT_EQ(lines[1], "0,0,0.0000,0.0000,0.0000,0.0000,0.0000,0.0000,0,0,0,0,");
   EXPECT_EQ(lines[22].substr(0, 8), "21,1.05,");
   EXPECT_EQ(lines[22].substr(lines[22].size() - 5), ",fail");
   for (std::size_t i = 1; i < lines.size(); ++i) {
@@ -359,6 +359,46 @@ TEST(BenchRun, TheTraceHasARowForEveryFrameWithItsEvents) {
       EXPECT_EQ(lines[i].back(), ',') << lines[i];
     }
   }
+}
+
+namespace {
+
+// A processor clock that moves on by a millisecond each time it is read.
+class TickingClock : public FmClock {
+public:
+  std::uint64_t counter() const override { return ticks_ += 1000; }
+  std::uint64_t frequency() const override { return 1'000'000; }
+
+private:
+  mutable std::uint64_t ticks_ = 0;
+};
+
+}  // namespace
+
+TEST(BenchRun, AProcessorClockTimesEveryFrameInTheTraceAndTheJson) {
+  TempFile path("flock");
+  writeFlockLevel(path, 30.0f);
+  TempFile trace("trace");
+  std::ostringstream out, err;
+  const StillClock frameClock;
+  const TickingClock cpuClock;
+  ASSERT_EQ(
+      runBenchTool({"--no-draw", "--frames", "4", "--json", "--trace", trace.c_str(), path.c_str()},
+                   frameClock, out, err, &cpuClock),
+      0)
+      << err.str();
+  // Read once before the frame and once after it.
+  const std::vector<std::string> lines = linesOf(trace.path());
+  ASSERT_EQ(lines.size(), 5u);
+  for (std::size_t i = 1; i < lines.size(); ++i) {
+    EXPECT_NE(lines[i].find(",0.0000,1.0000,"), std::string::npos) << lines[i];
+  }
+  EXPECT_NE(out.str().find("\"frameCpuTimes\":{\"median\":0.001,\"p90\":0.001,"), std::string::npos)
+      << out.str();
+  // Without one there are no processor times.
+  EXPECT_NE(bench({"--no-draw", "--frames", "2", "--json", path.c_str()})
+                .out.find("\"frameCpuTimes\":null"),
+            std::string::npos);
 }
 
 TEST(BenchRun, ATraceThatCannotBeWrittenIsAnError) {

@@ -30,7 +30,7 @@ std::string writeTrace(const BenchResult& result, const std::string& path) {
 }  // namespace
 
 int runBenchTool(const std::vector<std::string>& arguments, const FmClock& frameClock,
-                 std::ostream& out, std::ostream& errors) {
+                 std::ostream& out, std::ostream& errors, const FmClock* cpuClock) {
   const std::optional<BenchOptions> options = parseBenchOptions(arguments, errors);
   if (!options) return badArguments;
   if (options->help) {
@@ -38,7 +38,7 @@ int runBenchTool(const std::vector<std::string>& arguments, const FmClock& frame
     return runDone;
   }
   try {
-    const BenchResult result = runBench(*options, frameClock);
+    const BenchResult result = runBench(*options, frameClock, cpuClock);
     if (!options->traceFile.empty()) {
       const std::string failure = writeTrace(result, options->traceFile);
       if (!failure.empty()) {

@@ -93,8 +93,8 @@ void printPacing(const FrameTimes& times, std::ostream& out) {
   out << "\n";
 }
 
-void printJsonPacing(const FrameTimes& times, std::ostream& out) {
-  out << "\"frameTimes\":";
+void printJsonPacing(const char* key, const FrameTimes& times, std::ostream& out) {
+  out << "\"" << key << "\":";
   if (times.count() == 0) {
     out << "null";
     return;
@@ -203,7 +203,9 @@ void printBenchJson(const BenchResult& result, std::ostream& out) {
   out << ",";
   printJsonFrame("worst", statistics.worst(), out);
   out << "},";
-  printJsonPacing(result.frameTimes, out);
+  printJsonPacing("frameTimes", result.frameTimes, out);
+  out << ",";
+  printJsonPacing("frameCpuTimes", result.frameCpuTimes, out);
   out << ",";
   printJsonCallCounts("glCallsPerFrame", result.glCalls, out);
   out << ",";
@@ -228,7 +230,8 @@ void printBenchJson(const BenchResult& result, std::ostream& out) {
 }
 
 void printBenchTrace(const BenchResult& result, std::ostream& out) {
-  out << "frame,time,whole_ms,update_ms,draw_ms,swap_ms,collision_ms,triangles,gl_calls,texture_"
+  out << "frame,time,whole_ms,update_ms,draw_ms,swap_ms,collision_ms,cpu_ms,triangles,gl_calls,"
+         "texture_"
          "binds,material_changes,events\n";
   std::size_t nextEvent = 0;
   for (std::size_t frame = 0; frame < result.frameRecords.size(); ++frame) {
@@ -237,7 +240,8 @@ void printBenchTrace(const BenchResult& result, std::ostream& out) {
         << formatted("%.4f", record.whole * 1000.0) << ","
         << formatted("%.4f", record.update * 1000.0) << ","
         << formatted("%.4f", record.draw * 1000.0) << "," << formatted("%.4f", record.swap * 1000.0)
-        << "," << formatted("%.4f", record.collision * 1000.0) << "," << record.triangles << ","
+        << "," << formatted("%.4f", record.collision * 1000.0) << ","
+        << formatted("%.4f", record.cpu * 1000.0) << "," << record.triangles << ","
         << record.glCalls << "," << record.textureBinds << "," << record.materialChanges << ",";
     const char* separator = "";
     while (nextEvent < result.events.size() &&

@@ -116,12 +116,13 @@ private:
 class BenchPlayer {
 public:
   BenchPlayer(const BenchOptions& options, FmEngine& engine, SteppedClock& clock, BenchShots& shots,
-              const FmClock& frameClock, FmGLEngine* drawing)
+              const FmClock& frameClock, const FmClock* cpuClock, FmGLEngine* drawing)
       : options_(options),
         engine_(engine),
         clock_(clock),
         shots_(shots),
         frameClock_(frameClock),
+        cpuClock_(cpuClock),
         drawing_(drawing) {}
 
   void playFrame(std::int32_t frame, BenchResult& result) {
@@ -138,6 +139,7 @@ public:
     const std::uint64_t callsBefore = glCallsCounted();
     const std::uint64_t bindsBefore = glCallsCountedTo("glBindTexture");
     const std::uint64_t materialsBefore = glCallsCountedTo("glMaterialf");
+    const std::uint64_t cpuStart = cpuClock_ ? cpuClock_->counter() : 0;
     const std::uint64_t start = frameClock_.counter();
     engine_.frame(0.0f, options_.turnPitch, options_.turnYaw, 0.0f, 0.0f, 0.0f);
     const std::uint64_t drawn = frameClock_.counter();
@@ -147,6 +149,10 @@ public:
     record.whole = secondsSince(start);
     record.swap = secondsSince(drawn);
     result.frameTimes.add(record.whole);
+    if (cpuClock_) {
+      record.cpu = secondsOn(*cpuClock_, cpuStart);
+      result.frameCpuTimes.add(record.cpu);
+    }
     if (drawing_) {
       record.glCalls = static_cast<std::uint32_t>(glCallsCounted() - callsBefore);
       result.glCalls.push_back(record.glCalls);
@@ -197,10 +203,11 @@ private:
            options_.fireAt.end();
   }
 
-  double secondsSince(std::uint64_t start) const {
-    const std::uint64_t frequency = frameClock_.frequency();
+  double secondsSince(std::uint64_t start) const { return secondsOn(frameClock_, start); }
+  static double secondsOn(const FmClock& clock, std::uint64_t start) {
+    const std::uint64_t frequency = clock.frequency();
     if (frequency == 0) return 0.0;
-    return static_cast<double>(frameClock_.counter() - start) / static_cast<double>(frequency);
+    return static_cast<double>(clock.counter() - start) / static_cast<double>(frequency);
   }
 
   const BenchOptions& options_;
@@ -208,6 +215,7 @@ private:
   SteppedClock& clock_;
   BenchShots& shots_;
   const FmClock& frameClock_;
+  const FmClock* cpuClock_;
   FmGLEngine* drawing_;
   float lastTime_ = 0.0f;
 };
@@ -222,14 +230,15 @@ public:
 };
 
 BenchResult playReadied(const BenchOptions& options, FmEngine& engine, SteppedClock& clock,
-                        const FmClock& frameClock, FmGLEngine* drawing) {
+                        const FmClock& frameClock, const FmClock* cpuClock, FmGLEngine* drawing) {
   engine.start(headlessWidth, headlessHeight);
   BenchShots shots(options, drawing);
-  BenchPlayer player(options, engine, clock, shots, frameClock, drawing);
+  BenchPlayer player(options, engine, clock, shots, frameClock, cpuClock, drawing);
   BenchResult result;
   // The run's record takes what room it can before the first frame, so that the
   // memory that the samples see grow is the level's.
   result.frameTimes.reserve(static_cast<std::size_t>(std::max(options.frames, 0)));
+  if (cpuClock) result.frameCpuTimes.reserve(static_cast<std::size_t>(std::max(options.frames, 0)));
   if (drawing) {
     const auto frames = static_cast<std::size_t>(std::max(options.frames, 0));
     result.glCalls.reserve(frames);
@@ -254,9 +263,9 @@ BenchResult playReadied(const BenchOptions& options, FmEngine& engine, SteppedCl
 }
 
 BenchResult play(const BenchOptions& options, FmEngine& engine, SteppedClock& clock,
-                 const FmClock& frameClock, FmGLEngine* drawing) {
+                 const FmClock& frameClock, const FmClock* cpuClock, FmGLEngine* drawing) {
   loadGameLevel(engine, options.levelFile, options.level, options.flock);
-  BenchResult result = playReadied(options, engine, clock, frameClock, drawing);
+  BenchResult result = playReadied(options, engine, clock, frameClock, cpuClock, drawing);
   result.peakMemoryKilobytes = peakResidentKilobytes();
   return result;
 }
@@ -272,7 +281,7 @@ void BenchBox::add(const FmPoint& point, float radius) {
 
 std::size_t BenchResult::heldBytes() const {
   return events.capacity() * sizeof(BenchEvent) + samples.capacity() * sizeof(BenchSample) +
-         frameTimes.heldBytes() +
+         frameTimes.heldBytes() + frameCpuTimes.heldBytes() +
          (glCalls.capacity() + textureBinds.capacity() + materialChanges.capacity()) *
              sizeof(std::uint32_t) +
          frameRecords.capacity() * sizeof(BenchFrame);
@@ -294,22 +303,23 @@ std::string_view kindName(BenchEvent::Kind kind) {
   return "unknown";
 }
 
-BenchResult runBench(const BenchOptions& options, const FmClock& frameClock) {
+BenchResult runBench(const BenchOptions& options, const FmClock& frameClock,
+                     const FmClock* cpuClock) {
   SteppedClock clock;
   if (!options.draw) {
     FmEngine engine(clock, frameClock);
-    return play(options, engine, clock, frameClock, nullptr);
+    return play(options, engine, clock, frameClock, cpuClock, nullptr);
   }
   const GlCallCounting counting;
   const OffscreenGlContext context(headlessWidth, headlessHeight, headlessColourBits);
   if (!context.isValid()) throw BenchDrawError(context.error());
   FmGLEngine engine(clock, frameClock);
-  BenchResult result = play(options, engine, clock, frameClock, &engine);
+  BenchResult result = play(options, engine, clock, frameClock, cpuClock, &engine);
   engine.releaseResources();
   return result;
 }
 
 BenchResult playReadiedLevel(const BenchOptions& options, FmEngine& engine, SteppedClock& clock,
                              const FmClock& frameClock) {
-  return playReadied(options, engine, clock, frameClock, nullptr);
+  return playReadied(options, engine, clock, frameClock, nullptr, nullptr);
 }

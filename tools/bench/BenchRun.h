@@ -60,6 +60,8 @@ struct BenchFrame {
   float draw = 0.0f;
   double swap = 0.0;
   float collision = 0.0f;
+  // The processor time of the whole frame, every thread of the process counted.
+  double cpu = 0.0;
   std::int32_t triangles = 0;
   std::uint32_t glCalls = 0;
   // Among the calls: textures bound, and materials applied outside display lists
@@ -75,6 +77,8 @@ struct BenchResult {
   // Each whole frame (steering, update, drawing, presenting, collision) on the frame
   // clock.
   FrameTimes frameTimes;
+  // The processor time of each whole frame; empty without a processor clock.
+  FrameTimes frameCpuTimes;
   // The OpenGL calls of each drawn frame, counted through the entry-point table;
   // empty when the run does not draw.
   std::vector<std::uint32_t> glCalls;
@@ -112,7 +116,9 @@ public:
 // The frame clock times the statistics and every whole frame. Errors of the load propagate as the
 // persistence library's exceptions; a context that can't be made raises
 // BenchDrawError.
-BenchResult runBench(const BenchOptions& options, const FmClock& frameClock);
+// The processor clock, when given, times each whole frame's processor time.
+BenchResult runBench(const BenchOptions& options, const FmClock& frameClock,
+                     const FmClock* cpuClock = nullptr);
 
 class FmEngine;
 class SteppedClock;
