@@ -83,8 +83,11 @@ public:
   // Objects that enter the lists during the pass take part from the next one;
   // objects that contacts move within the tree are each visited once.
   void collide(float time);
-  // Orders the opaque and alpha-tested objects so that objects that share a
-  // material are next to each other.
+  // Orders the opaque and alpha-tested objects, whose drawing order does not change
+  // the picture, so that a frame changes drawing state only where it must: objects
+  // that show the same first texture are next to each other, and among them those
+  // whose materials hold the same values; objects that share a material stay
+  // together.
   void groupByMaterial();
   // The first rocket template with exactly the name becomes the projectile
   // template; without one it stays as it was.

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <functional>
 #include <string_view>
+#include <tuple>
 #include <unordered_map>
 #include <unordered_set>
 #include <utility>
@@ -13,7 +14,9 @@
 #include "FmCamera.h"
 #include "FmFlightController.h"
 #include "FmFlock.h"
+#include "FmMaterial.h"
 #include "FmObject.h"
+#include "FmOpenGLTexture.h"
 #include "FmRocket.h"
 #include "FmTimerBarController.h"
 #include "FmWorker.h"
@@ -50,6 +53,35 @@ std::vector<FmObject*> candidatesOf(const RWOrdered& objects, const RWOrdered& a
     for (std::size_t i = 0; i < list->entryCount(); ++i) candidates.push_back(objectAt(*list, i));
   }
   return candidates;
+}
+
+const FmOpenGLTexture* firstTexture(const FmObject& object) {
+  return object.textureCount() > 0 ? object.textureAt(0) : nullptr;
+}
+
+auto materialValues(const FmMaterial& material) {
+  const FmPoint& a = material.ambient();
+  const FmPoint& d = material.diffuse();
+  const FmPoint& s = material.specular();
+  const FmPoint& e = material.emission();
+  return std::make_tuple(a.x, a.y, a.z, d.x, d.y, d.z, s.x, s.y, s.z, e.x, e.y, e.z,
+                         material.shininess(), material.twoSided());
+}
+
+// By first texture, then by the material's values (none first), then by the material
+// itself.
+bool drawsBefore(const FmObject& left, const FmObject& right) {
+  const FmOpenGLTexture* leftTexture = firstTexture(left);
+  const FmOpenGLTexture* rightTexture = firstTexture(right);
+  if (leftTexture != rightTexture) return std::less<>()(leftTexture, rightTexture);
+  const FmMaterial* leftMaterial = left.material();
+  const FmMaterial* rightMaterial = right.material();
+  if (leftMaterial && rightMaterial) {
+    const auto leftValues = materialValues(*leftMaterial);
+    const auto rightValues = materialValues(*rightMaterial);
+    if (leftValues != rightValues) return leftValues < rightValues;
+  }
+  return std::less<>()(leftMaterial, rightMaterial);
 }
 
 }  // namespace
@@ -152,7 +184,7 @@ void FmWorker::updateViewer() {
 bool FmWorker::sortsBefore(const RWCollectable* a, const RWCollectable* b) const {
   const auto* left = static_cast<const FmObject*>(a);
   const auto* right = static_cast<const FmObject*>(b);
-  if (sortByMaterial_) return std::less<const FmMaterial*>()(left->material(), right->material());
+  if (sortByMaterial_) return drawsBefore(*left, *right);
   return left->viewDistance() < right->viewDistance();
 }
 

@@ -227,7 +227,7 @@ void FmGLEngine::releaseResources() {
   gl.glDisable(GL_NORMALIZE);
   lighting_ = false;
   gl.glDisable(GL_FOG);
-  currentMaterial_ = nullptr;
+  materialKnown_ = false;
   boundTexture_ = -1;
   renderingReady_ = false;
   scene().clear();

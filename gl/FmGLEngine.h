@@ -130,6 +130,7 @@ private:
   void leaveLastCornerCurrent();
   void bindTexture(const FmObject& object, int index);
   void applyMaterial(const FmMaterial* material);
+  void rememberMaterial(const FmMaterial& material);
   void drawStatistics();
   std::string statisticsText() const;
 
@@ -152,7 +153,10 @@ private:
   // its own copy of them either way.
   bool compiling_ = false;
   FaceArrays faceArrays_;
-  const FmMaterial* currentMaterial_ = nullptr;
+  // The material values last sent, while known: objects whose materials hold the
+  // same values send nothing.
+  FmMaterial appliedMaterial_;
+  bool materialKnown_ = false;
   GLuint listBase_ = 0;
   GLsizei listCount_ = 0;
   float aspect_ = 1.0f;

@@ -76,7 +76,7 @@ void FmGLEngine::finishDrawing() {
 void FmGLEngine::renderFrame() {
   triangles_ = 0;
   boundTexture_ = -1;
-  currentMaterial_ = nullptr;
+  materialKnown_ = false;
   gl.glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   gl.glGetError();
   gl.glPushMatrix();
@@ -125,7 +125,7 @@ void FmGLEngine::drawBackground() {
   if (hasOwnList(*background)) {
     gl.glCallList(static_cast<GLuint>(background->displayList()));
     boundTexture_ = backgroundListTexture_;
-    if (background->material()) currentMaterial_ = background->material();
+    if (background->material()) rememberMaterial(*background->material());
   } else {
     if (lighting_) gl.glDisable(GL_LIGHTING);
     bindTexture(*background, 0);
@@ -153,7 +153,7 @@ void FmGLEngine::drawObject(FmObject& object) {
     gl.glCallList(static_cast<GLuint>(object.displayList()));
     // The list applied the object's material; when its faces change textures, the one
     // it leaves bound is not known here.
-    if (object.material()) currentMaterial_ = object.material();
+    if (object.material()) rememberMaterial(*object.material());
     if (object.textureCount() > 1) boundTexture_ = -1;
   } else {
     drawDirect(object);
@@ -280,9 +280,24 @@ void FmGLEngine::bindTexture(const FmObject& object, int index) {
   boundTexture_ = name;
 }
 
+namespace {
+
+bool sameMaterial(const FmMaterial& a, const FmMaterial& b) {
+  return a.ambient() == b.ambient() && a.diffuse() == b.diffuse() && a.specular() == b.specular() &&
+         a.emission() == b.emission() && a.shininess() == b.shininess() &&
+         a.twoSided() == b.twoSided();
+}
+
+}  // namespace
+
+void FmGLEngine::rememberMaterial(const FmMaterial& material) {
+  appliedMaterial_ = material;
+  materialKnown_ = true;
+}
+
 void FmGLEngine::applyMaterial(const FmMaterial* material) {
-  if (material == currentMaterial_) return;
-  currentMaterial_ = material;
+  if (materialKnown_ && sameMaterial(*material, appliedMaterial_)) return;
+  rememberMaterial(*material);
   const GLenum face = material->twoSided() ? GL_FRONT_AND_BACK : GL_FRONT;
   sendColour(face, GL_AMBIENT, material->ambient());
   sendColour(face, GL_DIFFUSE, material->diffuse());
@@ -359,7 +374,7 @@ void FmGLEngine::buildDisplayLists() {
   compileList(worker.templates(), next);
   compileBackground(next);
   boundTexture_ = -1;
-  currentMaterial_ = nullptr;
+  materialKnown_ = false;
 }
 
 void FmGLEngine::compileList(const RWOrdered& list, GLuint& next) {
@@ -390,7 +405,7 @@ void FmGLEngine::compileFrame(FmObject& object, GLuint& next) {
   const GLuint list = next++;
   // Each list applies its own material and texture changes: when it is called, the
   // object's first texture is bound and nothing else is known.
-  currentMaterial_ = nullptr;
+  materialKnown_ = false;
   boundTexture_ = object.textureNameAt(lastTime(), 0);
   gl.glNewList(list, GL_COMPILE);
   compiling_ = true;
@@ -408,7 +423,7 @@ void FmGLEngine::compileBackground(GLuint& next) {
     return;
   }
   const GLuint list = next++;
-  currentMaterial_ = nullptr;
+  materialKnown_ = false;
   boundTexture_ = -1;
   background->setDisplayList(static_cast<std::int32_t>(list));
   gl.glNewList(list, GL_COMPILE);

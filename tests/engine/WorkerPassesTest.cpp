@@ -12,6 +12,7 @@
 #include "FmFlightController.h"
 #include "FmMaterial.h"
 #include "FmObject.h"
+#include "FmOpenGLTexture.h"
 #include "FmRocket.h"
 #include "FmTimerBarController.h"
 #include "FmTransformController.h"
@@ -162,6 +163,46 @@ TEST(WorkerUpdate, GroupingByMaterialPutsSharersTogether) {
   EXPECT_TRUE(worker.sortByMaterial());
   worker.updateScene(0.0f);
   EXPECT_FALSE(worker.sortByMaterial());
+}
+
+// Opaque objects of two textures, each with a material of its own in one of two
+// colours, and one untextured: grouped, the textures bind twice and the materials
+// change only where the colour does.
+TEST(WorkerUpdate, GroupingByMaterialPutsTexturesThenEqualMaterialsTogether) {
+  FmOpenGLTexture sand("sand"), rock("rock");
+  FmWorker worker;
+  const struct {
+    FmOpenGLTexture* texture;
+    float red;
+  } pieces[] = {{&sand, 1.0f}, {&rock, 0.5f}, {&sand, 0.5f}, {nullptr, 1.0f},
+                {&rock, 1.0f}, {&sand, 1.0f}, {&rock, 0.5f}, {&sand, 0.5f}};
+  for (const auto& piece : pieces) {
+    FmObject* object = objectAt("piece", {0, 0, 0});
+    if (piece.texture) object->addTexture(piece.texture);
+    auto* material = new FmMaterial;
+    material->setDiffuse({piece.red, 0.2f, 0.2f});
+    object->setMaterial(material);
+    worker.addNode(object, nullptr);
+  }
+  worker.groupByMaterial();
+  const RWOrdered& list = worker.objects();
+  ASSERT_EQ(list.entryCount(), std::size(pieces));
+  int textureChanges = 0, materialChanges = 0;
+  for (std::size_t i = 1; i < list.entryCount(); ++i) {
+    const auto* before = static_cast<const FmObject*>(list.elementAt(i - 1));
+    const auto* object = static_cast<const FmObject*>(list.elementAt(i));
+    const auto textureOf = [](const FmObject* o) {
+      return o->textureCount() ? o->textureAt(0) : nullptr;
+    };
+    if (textureOf(before) != textureOf(object)) {
+      ++textureChanges;
+    } else if (before->material()->diffuse() != object->material()->diffuse()) {
+      ++materialChanges;
+    }
+  }
+  // Untextured, sand and rock in some order; two colours under each of the textures.
+  EXPECT_EQ(textureChanges, 2);
+  EXPECT_EQ(materialChanges, 2);
 }
 
 // ---- what the worker points at -------------------------------------------------

@@ -748,3 +748,34 @@ TEST_F(RenderTest, AMorphingObjectsCallsDoNotGrowWithItsFaces) {
   EXPECT_EQ(calls[0], calls[1]);
   EXPECT_GT(calls[0], 10u);
 }
+
+// Objects drawn every frame whose materials are copies holding the same values send
+// the material once a frame; a material of other values is sent again, and each
+// object still shows in its own material's colour.
+TEST_F(RenderTest, MaterialsOfTheSameValuesAreSentOncePerFrame) {
+  addLight({0, 0, 5});
+  const auto litSquare = [this](const char* name, float x, const FmPoint& emission) {
+    FmObject* object = add(morphing(square(name, {x, 0, -5}, {0})));
+    auto* material = new FmMaterial;
+    material->setDiffuse({0, 0, 0});
+    material->setAmbient({0, 0, 0});
+    material->setEmission(emission);
+    object->setMaterial(material);
+    object->setLit(1);
+    return object;
+  };
+  litSquare("left", -1.0f, {1, 0, 0});
+  litSquare("right", 1.0f, {1, 0, 0});
+  litSquare("far", 3.0f, {0, 0, 1});
+  start();
+  drawOneFrame();
+  countGlCalls(true);
+  const std::uint64_t before = glCallsCountedTo("glMaterialf");
+  drawOneFrame();
+  const std::uint64_t sent = glCallsCountedTo("glMaterialf") - before;
+  countGlCalls(false);
+  // Red for the two left squares, blue for the far one.
+  EXPECT_EQ(sent, 2u);
+  EXPECT_EQ(pixelAt(width / 2 - 9, height / 2), (Pixel{255, 0, 0}));
+  EXPECT_EQ(pixelAt(width / 2 + 9, height / 2), (Pixel{255, 0, 0}));
+}
