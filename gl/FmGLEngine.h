@@ -117,6 +117,8 @@ private:
   void turnLightsOff();
 
   void skipTakenNumbers();
+  void findNumbersTaken();
+  void skipNumbersTaken();
   // Draws the picture of the frame without presenting it.
   void renderFrame();
   void loadViewMatrix();
@@ -164,6 +166,9 @@ private:
   int height_ = 0;
   std::vector<std::uint8_t> captureBuffer_;
   std::string snapshotDirectory_;
+  // The numbers that the recording's kind of file had when the recording began, in
+  // ascending order: its frames skip them without asking the file system each time.
+  std::vector<int> numbersTaken_;
   int snapshotCounter_ = 0;
   int snapshotMode_ = singleShotMode;
   bool showStats_ = false;

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -58,7 +59,7 @@ bool FmGLEngine::captureFrame() {
   if (!capturing_ || bytes == 0) return false;
   // The viewport may have changed size since the capture began.
   if (captureBuffer_.size() != bytes) captureBuffer_.assign(bytes, 0);
-  if (snapshotMode_ == recordingMode) skipTakenNumbers();
+  if (snapshotMode_ == recordingMode) skipNumbersTaken();
   gl.glPixelStorei(GL_PACK_ALIGNMENT, 1);
   gl.glReadPixels(0, 0, width_, height_, GL_RGB, GL_UNSIGNED_BYTE, captureBuffer_.data());
   if (snapshotMode_ == keepMode) return true;
@@ -82,6 +83,7 @@ bool FmGLEngine::captureFrame() {
 
 void FmGLEngine::endCapture() {
   std::vector<std::uint8_t>().swap(captureBuffer_);
+  numbersTaken_.clear();
   snapshotCounter_ = 0;
   capturing_ = false;
   setCaptureActive(false);
@@ -118,6 +120,7 @@ void FmGLEngine::toggleRecording(const std::string& directory) {
   }
   accountPause();
   beginCapture(directory, recordingMode);
+  findNumbersTaken();
 }
 
 // The player's earlier screenshots are kept: the next file takes the first number
@@ -126,6 +129,41 @@ void FmGLEngine::skipTakenNumbers() {
   std::error_code ignored;
   while (std::filesystem::exists(
       shotName(snapshotDirectory_, snapshotCounter_) + extensionOf(snapshotMode_), ignored)) {
+    ++snapshotCounter_;
+  }
+}
+
+// The capture's directory may end in the start of a file name ("shots/take-").
+void FmGLEngine::findNumbersTaken() {
+  numbersTaken_.clear();
+  const std::size_t slash = snapshotDirectory_.rfind('/');
+  const std::string folder =
+      slash == std::string::npos ? std::string(".") : snapshotDirectory_.substr(0, slash + 1);
+  const std::string start = snapshotDirectory_.substr(slash == std::string::npos ? 0 : slash + 1);
+  const std::string extension = extensionOf(snapshotMode_);
+  std::error_code error;
+  for (std::filesystem::directory_iterator entry(folder, error), end; !error && entry != end;
+       entry.increment(error)) {
+    const std::string name = entry->path().filename().string();
+    const std::size_t digits = start.size() + 4;
+    if (name.size() <= digits + extension.size() || name.compare(0, start.size(), start) != 0 ||
+        !name.ends_with(extension)) {
+      continue;
+    }
+    const std::string number = name.substr(digits, name.size() - digits - extension.size());
+    if (number.empty() || number.size() > 9 ||
+        !std::all_of(number.begin(), number.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+      continue;
+    }
+    const int taken = std::stoi(number);
+    // Only the name that the counter makes for the number is taken by it.
+    if (shotName(start, taken) + extension == name) numbersTaken_.push_back(taken);
+  }
+  std::sort(numbersTaken_.begin(), numbersTaken_.end());
+}
+
+void FmGLEngine::skipNumbersTaken() {
+  while (std::binary_search(numbersTaken_.begin(), numbersTaken_.end(), snapshotCounter_)) {
     ++snapshotCounter_;
   }
 }

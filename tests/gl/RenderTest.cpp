@@ -581,6 +581,30 @@ TEST_F(RenderTest, LaterShotsAndRecordingsKeepTheEarlierFiles) {
   EXPECT_TRUE(std::filesystem::exists(directory / "scrn0002.tga"));
 }
 
+// The recording looks for the files it must keep once, as it begins, not before
+// every frame.
+TEST_F(RenderTest, ARecordingSkipsTheNumbersTakenWhenItBegan) {
+  start();
+  const std::filesystem::path directory = shotDirectory();
+  for (const char* name : {"take-scrn0000.tga", "take-scrn0002.tga"}) {
+    std::ofstream(directory / name) << "kept";
+  }
+  // Neither another start nor a name the numbering does not make takes a number.
+  for (const char* name : {"scrn0001.tga", "take-scrn1.tga", "take-scrn0001.jpg"}) {
+    std::ofstream(directory / name) << "other";
+  }
+  engine_->toggleRecording(directory.string() + "/take-");
+  for (int frame = 0; frame < 3; ++frame) engine_->frame(0, 0, 0, 0, 0, 0);
+  engine_->toggleRecording(directory.string() + "/take-");
+  EXPECT_EQ(std::filesystem::file_size(directory / "take-scrn0000.tga"), 4u);
+  EXPECT_EQ(std::filesystem::file_size(directory / "take-scrn0002.tga"), 4u);
+  for (const char* name : {"take-scrn0001.tga", "take-scrn0003.tga", "take-scrn0004.tga"}) {
+    EXPECT_GT(std::filesystem::file_size(directory / name), 100u) << name;
+  }
+  EXPECT_FALSE(std::filesystem::exists(directory / "take-scrn0005.tga"));
+  EXPECT_EQ(std::filesystem::file_size(directory / "take-scrn1.tga"), 5u);
+}
+
 TEST_F(RenderTest, ASingleShotDuringARecordingLeavesTheRecordingAndTheClockAsTheyWere) {
   start();
   const std::filesystem::path directory = shotDirectory();
