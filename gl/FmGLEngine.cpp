@@ -72,6 +72,7 @@ void FmGLEngine::setupRendering() {
 void FmGLEngine::buildDrawingResources() {
   buildFont();
   buildDisplayLists();
+  everyKindDrawn_ = false;
 }
 
 void FmGLEngine::setupScene() {

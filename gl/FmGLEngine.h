@@ -142,6 +142,8 @@ private:
   void compileFrame(FmObject& object, GLuint& next);
   bool hasOwnList(const FmObject& object) const;
   void compileBackground(GLuint& next);
+  void drawEveryKindOnce();
+  void drawInItsList(FmObject& object);
 
   // Set from the scene set-up until the resources are released: OpenGL state may be
   // changed only in between.
@@ -154,6 +156,8 @@ private:
   // While a display list is compiled, faces are sent corner by corner: a list keeps
   // its own copy of them either way.
   bool compiling_ = false;
+  // Cleared as the scene starts; the first frame draws every kind of object once.
+  bool everyKindDrawn_ = true;
   FaceArrays faceArrays_;
   // The material values last sent, while known: objects whose materials hold the
   // same values send nothing.

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "BitmapFont.h"
 #include "FmAnimatedMesh.h"
@@ -11,6 +12,7 @@
 #include "FmGLEngine.h"
 #include "FmMaterial.h"
 #include "FmObject.h"
+#include "FmRocket.h"
 
 namespace {
 
@@ -52,6 +54,26 @@ int listsNeededBy(const RWOrdered& list) {
   return lists;
 }
 
+// Far enough from the eye for any camera's near clipping plane.
+constexpr float nearClipAhead = 20.0f;
+
+// An object and what it brings into play: a rocket's explosion and everything
+// under that (the lists hold the objects of the tree already).
+void collectObjects(FmNode* node, std::vector<FmObject*>& objects) {
+  if (!node) return;
+  if (auto* object = dynamic_cast<FmObject*>(node)) objects.push_back(object);
+  auto* rocket = dynamic_cast<FmRocket*>(node);
+  if (!rocket) return;
+  std::vector<FmNode*> pending{rocket->explosion()};
+  while (!pending.empty()) {
+    FmNode* next = pending.back();
+    pending.pop_back();
+    if (!next) continue;
+    if (auto* object = dynamic_cast<FmObject*>(next)) objects.push_back(object);
+    for (std::size_t i = 0; i < next->childCount(); ++i) pending.push_back(next->childAt(i));
+  }
+}
+
 }  // namespace
 
 std::int32_t FmGLEngine::drawScene() {
@@ -83,6 +105,10 @@ void FmGLEngine::renderFrame() {
   loadViewMatrix();
   const bool textured = scene().textures().entryCount() > 0;
   if (textured) gl.glEnable(GL_TEXTURE_2D);
+  if (!everyKindDrawn_) {
+    updateLights();
+    drawEveryKindOnce();
+  }
   drawBackground();
   updateLights();
   const FmWorker& worker = scene().worker();
@@ -413,6 +439,62 @@ void FmGLEngine::compileFrame(FmObject& object, GLuint& next) {
   compiling_ = false;
   gl.glEndList();
   object.setDisplayList(static_cast<std::int32_t>(list));
+}
+
+// Every object, and what only enters the scene during play (projectiles, explosions,
+// debris), is drawn once before the first frame, with its lights and fog and in the
+// state of its list, into a picture that is cleared at once: the driver prepares its drawing of
+// each kind of object now (Mesa's llvmpipe compiles its shaders for it) rather than at the frame
+// where the first of its kind comes into view.
+void FmGLEngine::drawEveryKindOnce() {
+  const FmWorker& worker = scene().worker();
+  std::vector<FmObject*> objects;
+  for (const RWOrdered* list :
+       {&worker.objects(), &worker.alphaObjects(), &worker.blendObjects()}) {
+    for (std::size_t i = 0; i < list->entryCount(); ++i) {
+      collectObjects(dynamic_cast<FmNode*>(list->elementAt(i)), objects);
+    }
+  }
+  const std::size_t inTheTree = objects.size();
+  for (std::size_t i = 0; i < worker.templates().entryCount(); ++i) {
+    collectObjects(dynamic_cast<FmNode*>(worker.templates().elementAt(i)), objects);
+  }
+  // A morphing template has no current shape before its first update; the objects of
+  // the tree have theirs for this frame.
+  for (std::size_t i = inTheTree; i < objects.size(); ++i) {
+    if (objects[i]->animationCount() > 0 && !hasOwnList(*objects[i])) objects[i]->updateMesh(0.0f);
+  }
+  everyKindDrawn_ = true;
+  if (objects.empty()) return;
+  gl.glPushMatrix();
+  for (FmObject* object : objects) drawInItsList(*object);
+  gl.glPopMatrix();
+  gl.glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  boundTexture_ = -1;
+  materialKnown_ = false;
+  triangles_ = 0;
+}
+
+void FmGLEngine::drawInItsList(FmObject& object) {
+  // In front of the eye: the driver prepares only what reaches the screen.
+  FmMatrix ahead = FmMatrix::identity();
+  ahead[14] = -(nearClipAhead + 2.0f * object.boundingRadius());
+  gl.glLoadMatrixf(ahead.data());
+  const std::int32_t mode = object.blendMode();
+  if (mode == 8) {
+    gl.glEnable(GL_ALPHA_TEST);
+    gl.glAlphaFunc(GL_GEQUAL, 0.5f);
+  } else if (mode != 0) {
+    gl.glEnable(GL_BLEND);
+    gl.glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    gl.glDepthMask(GL_FALSE);
+  }
+  drawObject(object);
+  if (mode == 8) gl.glDisable(GL_ALPHA_TEST);
+  if (mode != 0 && mode != 8) {
+    gl.glDepthMask(GL_TRUE);
+    gl.glDisable(GL_BLEND);
+  }
 }
 
 void FmGLEngine::compileBackground(GLuint& next) {

@@ -26,6 +26,7 @@
 #include "FmObject.h"
 #include "FmOpenGLTexture.h"
 #include "FmQuat.h"
+#include "FmRocket.h"
 #include "FmTransformController.h"
 #include "GlBinding.h"
 #include "OffscreenGlContext.h"
@@ -57,8 +58,8 @@ FmFace* faceOf(const FmFace::Corners& corners, std::int32_t texture) {
 
 // A square of side 2 facing the camera at the position, made of one pair of triangles
 // per texture index: the square's left half uses the first, its right half the last.
-FmObject* square(const char* name, const FmPoint& position, std::vector<std::int32_t> textures) {
-  auto* object = new FmObject(name, nullptr, -1.0f);
+FmObject* shapeAsSquare(FmObject* object, const FmPoint& position,
+                        std::vector<std::int32_t> textures) {
   object->setController(placedAt(position));
   auto* frame = new FmMesh;
   std::vector<float> xyz;
@@ -83,6 +84,10 @@ FmObject* square(const char* name, const FmPoint& position, std::vector<std::int
   EXPECT_TRUE(object->setNormals({0, 0, 1}));
   EXPECT_TRUE(object->setFaces(faces));
   return object;
+}
+
+FmObject* square(const char* name, const FmPoint& position, std::vector<std::int32_t> textures) {
+  return shapeAsSquare(new FmObject(name, nullptr, -1.0f), position, std::move(textures));
 }
 
 // Gives the square's corners colours from its position: red to the right, green upwards.
@@ -802,4 +807,31 @@ TEST_F(RenderTest, MaterialsOfTheSameValuesAreSentOncePerFrame) {
   EXPECT_EQ(sent, 2u);
   EXPECT_EQ(pixelAt(width / 2 - 9, height / 2), (Pixel{255, 0, 0}));
   EXPECT_EQ(pixelAt(width / 2 + 9, height / 2), (Pixel{255, 0, 0}));
+}
+
+// Before the first frame every kind of object, the projectile template too, is drawn
+// once (the driver prepares its drawing then, not when the first one shows) into a
+// picture that the frame clears: nothing of it shows.
+TEST_F(RenderTest, TheFirstFrameDrawsEveryKindOfObjectOnceWithoutShowingIt) {
+  add(square("wall", {1.8f, 0, -5}, {0}));
+  auto* rocket = new FmRocket;
+  rocket->setName("Bouncer");
+  shapeAsSquare(rocket, {0, 0, 0}, {0});
+  worker().addTemplate(rocket);
+  start();
+  std::vector<std::uint64_t> lists;
+  countGlCalls(true);
+  for (int frame = 0; frame < 2; ++frame) {
+    const std::uint64_t before = glCallsCountedTo("glCallList");
+    drawOneFrame();
+    lists.push_back(glCallsCountedTo("glCallList") - before);
+    if (frame == 0) {
+      EXPECT_EQ(centre(), (Pixel{0, 0, 0})) << "the template was drawn ahead of the eye";
+    }
+  }
+  countGlCalls(false);
+  // The wall and the rocket, then the wall alone.
+  EXPECT_EQ(lists[0], 3u);
+  EXPECT_EQ(lists[1], 1u);
+  EXPECT_EQ(pixelAt(width / 2 + 40, height / 2), (Pixel{255, 255, 255}));
 }

@@ -291,7 +291,8 @@ TEST(BenchRun, DrawsEveryFrameAndWritesTheChosenScreenshots) {
   EXPECT_NE(run.out.find("\"triangles\":2,"), std::string::npos) << run.out;
   EXPECT_NE(run.out.find("\"draw\":{\"current\":0,"), std::string::npos) << run.out;
   // Every frame clears, draws the square and presents through the table: the same
-  // calls each time, in the table as in the JSON.
+  // calls each time, in the table as in the JSON; the first frame also draws every kind
+  // of object once before it clears.
   const BenchToolRun plain = bench({"--frames", "3", "--json", path.c_str()});
   const std::string callsKey = "\"glCallsPerFrame\":{\"median\":";
   const std::size_t calls = plain.out.find(callsKey);
@@ -299,12 +300,11 @@ TEST(BenchRun, DrawsEveryFrameAndWritesTheChosenScreenshots) {
   const unsigned long median = std::stoul(plain.out.substr(calls + callsKey.size()));
   EXPECT_GT(median, 5u);
   EXPECT_LT(median, 200u);
-  EXPECT_NE(plain.out.find(",\"maximum\":" + std::to_string(median) + "}", calls),
-            std::string::npos)
-      << plain.out;
+  const std::size_t maximum = plain.out.find(",\"maximum\":", calls);
+  ASSERT_NE(maximum, std::string::npos) << plain.out;
+  EXPECT_GT(std::stoul(plain.out.substr(maximum + 11)), median) << plain.out;
   // Among them, the square's texture is bound and its material applied from its list.
-  EXPECT_NE(plain.out.find("\"textureBindsPerFrame\":{\"median\":1,\"mean\":1,\"maximum\":1}"),
-            std::string::npos)
+  EXPECT_NE(plain.out.find("\"textureBindsPerFrame\":{\"median\":1,"), std::string::npos)
       << plain.out;
   EXPECT_NE(plain.out.find("\"materialChangesPerFrame\":{\"median\":0,"), std::string::npos)
       << plain.out;
@@ -312,8 +312,7 @@ TEST(BenchRun, DrawsEveryFrameAndWritesTheChosenScreenshots) {
   EXPECT_NE(table.out.find("gl calls per frame  median " + std::to_string(median) + "  mean "),
             std::string::npos)
       << table.out;
-  EXPECT_NE(table.out.find("texture binds per frame  median 1  mean 1.0  maximum 1"),
-            std::string::npos)
+  EXPECT_NE(table.out.find("texture binds per frame  median 1  mean "), std::string::npos)
       << table.out;
   EXPECT_NE(plain.out.find("\"glCallsPerFrame\":{\"median\":"), std::string::npos);
   EXPECT_NE(bench({"--no-draw", "--frames", "2", "--json", path.c_str()})
