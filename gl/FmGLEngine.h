@@ -101,6 +101,12 @@ public:
   void setSnapshotCounter(int counter) { snapshotCounter_ = counter; }
   int snapshotMode() const { return snapshotMode_; }
 
+  // The client arrays that objects drawn directly leave enabled.
+  static constexpr unsigned vertexArrayBit = 1;
+  static constexpr unsigned normalArrayBit = 2;
+  static constexpr unsigned texCoordArrayBit = 4;
+  static constexpr unsigned colourArrayBit = 8;
+
 protected:
   void setupRendering() override;
   void buildDrawingResources() override;
@@ -143,6 +149,10 @@ private:
   bool hasOwnList(const FmObject& object) const;
   void compileBackground(GLuint& next);
   void drawEveryKindOnce();
+  void turnCullingOff(bool off);
+  void turnLightingOff(bool off);
+  void useClientArray(unsigned bit, bool used);
+  void restoreDrawingState();
   void drawInItsList(FmObject& object);
 
   // Set from the scene set-up until the resources are released: OpenGL state may be
@@ -156,6 +166,11 @@ private:
   // While a display list is compiled, faces are sent corner by corner: a list keeps
   // its own copy of them either way.
   bool compiling_ = false;
+  // What the objects drawn directly left changed, to be set back before lists, corners
+  // sent one by one, and the end of each list.
+  bool cullingOff_ = false;
+  bool lightingOff_ = false;
+  unsigned clientArrays_ = 0;
   // Cleared as the scene starts; the first frame draws every kind of object once.
   bool everyKindDrawn_ = true;
   FaceArrays faceArrays_;

@@ -74,6 +74,19 @@ void collectObjects(FmNode* node, std::vector<FmObject*>& objects) {
   }
 }
 
+GLenum clientArrayOf(unsigned bit) {
+  switch (bit) {
+    case FmGLEngine::normalArrayBit:
+      return GL_NORMAL_ARRAY;
+    case FmGLEngine::texCoordArrayBit:
+      return GL_TEXTURE_COORD_ARRAY;
+    case FmGLEngine::colourArrayBit:
+      return GL_COLOR_ARRAY;
+    default:
+      return GL_VERTEX_ARRAY;
+  }
+}
+
 }  // namespace
 
 std::int32_t FmGLEngine::drawScene() {
@@ -156,6 +169,7 @@ void FmGLEngine::drawBackground() {
     if (lighting_) gl.glDisable(GL_LIGHTING);
     bindTexture(*background, 0);
     drawDirect(*background);
+    restoreDrawingState();
     if (lighting_) gl.glEnable(GL_LIGHTING);
   }
   gl.glPopMatrix();
@@ -168,6 +182,7 @@ void FmGLEngine::drawObjects(const RWOrdered& list, bool lastFirst) {
     FmObject* object = objectAt(list, lastFirst ? count - 1 - i : i);
     if (object && inView(*object)) drawObject(*object);
   }
+  restoreDrawingState();
 }
 
 void FmGLEngine::drawObject(FmObject& object) {
@@ -176,6 +191,7 @@ void FmGLEngine::drawObject(FmObject& object) {
   multiplyByController(object);
   bindTexture(object, 0);
   if (hasOwnList(object)) {
+    restoreDrawingState();
     gl.glCallList(static_cast<GLuint>(object.displayList()));
     // The list applied the object's material; when its faces change textures, the one
     // it leaves bound is not known here.
@@ -197,6 +213,15 @@ void FmGLEngine::drawDirect(FmObject& object) {
   if (object.material()) applyMaterial(object.material());
   const bool cullingOff = object.doubleSided() != 0;
   const bool lightingOff = lighting_ && object.lit() == 0;
+  if (!compiling_) {
+    // Objects drawn one after another leave culling and lighting as the next needs
+    // them; lists and the end of each list find them as set up.
+    turnCullingOff(cullingOff);
+    turnLightingOff(lightingOff);
+    if (object.colours().empty()) gl.glColor3f(1.0f, 1.0f, 1.0f);
+    drawFaces(object);
+    return;
+  }
   if (cullingOff) gl.glDisable(GL_CULL_FACE);
   if (lightingOff) gl.glDisable(GL_LIGHTING);
   if (object.colours().empty()) gl.glColor3f(1.0f, 1.0f, 1.0f);
@@ -220,25 +245,18 @@ void FmGLEngine::drawFaces(FmObject& object) {
 // Texture 0 was bound before the object was drawn; each later run binds its own.
 void FmGLEngine::drawFaceArrays(const FmObject& object) {
   const FaceArrays& arrays = faceArrays_;
-  std::array<GLenum, 4> enabled{};
-  std::size_t enabledCount = 0;
-  const auto enable = [&](GLenum array) {
-    gl.glEnableClientState(array);
-    enabled[enabledCount++] = array;
-  };
-  if (arrays.cornerCount() > 0) {
-    enable(GL_VERTEX_ARRAY);
+  const bool corners = arrays.cornerCount() > 0;
+  useClientArray(vertexArrayBit, corners);
+  useClientArray(normalArrayBit, corners && !arrays.normals().empty());
+  useClientArray(texCoordArrayBit, corners && !arrays.texCoords().empty());
+  useClientArray(colourArrayBit, corners && !arrays.colours().empty());
+  if (corners) {
     gl.glVertexPointer(3, GL_FLOAT, 0, arrays.positions().data());
-    if (!arrays.normals().empty()) {
-      enable(GL_NORMAL_ARRAY);
-      gl.glNormalPointer(GL_FLOAT, 0, arrays.normals().data());
-    }
+    if (!arrays.normals().empty()) gl.glNormalPointer(GL_FLOAT, 0, arrays.normals().data());
     if (!arrays.texCoords().empty()) {
-      enable(GL_TEXTURE_COORD_ARRAY);
       gl.glTexCoordPointer(2, GL_FLOAT, 0, arrays.texCoords().data());
     }
     if (!arrays.colours().empty()) {
-      enable(GL_COLOR_ARRAY);
       gl.glColorPointer(3, GL_UNSIGNED_BYTE, 0, arrays.colours().data());
     }
   }
@@ -247,7 +265,6 @@ void FmGLEngine::drawFaceArrays(const FmObject& object) {
     if (i > 0) bindTexture(object, runs[i].texture);
     if (runs[i].count > 0) gl.glDrawArrays(GL_TRIANGLES, runs[i].first, runs[i].count);
   }
-  for (std::size_t i = 0; i < enabledCount; ++i) gl.glDisableClientState(enabled[i]);
   leaveLastCornerCurrent();
 }
 
@@ -264,7 +281,48 @@ void FmGLEngine::leaveLastCornerCurrent() {
   if (!arrays.colours().empty()) gl.glColor3ubv(&arrays.colours()[arrays.colours().size() - 3]);
 }
 
+void FmGLEngine::turnCullingOff(bool off) {
+  if (off == cullingOff_) return;
+  if (off) {
+    gl.glDisable(GL_CULL_FACE);
+  } else {
+    gl.glEnable(GL_CULL_FACE);
+  }
+  cullingOff_ = off;
+}
+
+void FmGLEngine::turnLightingOff(bool off) {
+  if (off == lightingOff_) return;
+  if (off) {
+    gl.glDisable(GL_LIGHTING);
+  } else {
+    gl.glEnable(GL_LIGHTING);
+  }
+  lightingOff_ = off;
+}
+
+void FmGLEngine::useClientArray(unsigned bit, bool used) {
+  if (used == ((clientArrays_ & bit) != 0)) return;
+  const GLenum array = clientArrayOf(bit);
+  if (used) {
+    gl.glEnableClientState(array);
+    clientArrays_ |= bit;
+  } else {
+    gl.glDisableClientState(array);
+    clientArrays_ &= ~bit;
+  }
+}
+
+void FmGLEngine::restoreDrawingState() {
+  turnCullingOff(false);
+  turnLightingOff(false);
+  for (const unsigned bit : {vertexArrayBit, normalArrayBit, texCoordArrayBit, colourArrayBit}) {
+    useClientArray(bit, false);
+  }
+}
+
 void FmGLEngine::drawFacesCornerByCorner(FmObject& object) {
+  restoreDrawingState();
   const RWOrdered* faces = object.faces();
   const std::span<const float> positions = object.positions();
   const std::span<const float> normals = object.normals();
@@ -468,6 +526,7 @@ void FmGLEngine::drawEveryKindOnce() {
   if (objects.empty()) return;
   gl.glPushMatrix();
   for (FmObject* object : objects) drawInItsList(*object);
+  restoreDrawingState();
   gl.glPopMatrix();
   gl.glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   boundTexture_ = -1;

@@ -835,3 +835,31 @@ TEST_F(RenderTest, TheFirstFrameDrawsEveryKindOfObjectOnceWithoutShowingIt) {
   EXPECT_EQ(lists[1], 1u);
   EXPECT_EQ(pixelAt(width / 2 + 40, height / 2), (Pixel{255, 255, 255}));
 }
+
+// Double-sided objects drawn from arrays one after another turn culling off and their
+// arrays on once a frame; the frame ends with culling and the arrays as set up, and
+// each object still shows.
+TEST_F(RenderTest, ObjectsDrawnDirectlyInARowChangeStateOnlyWhereTheyMust) {
+  FmOpenGLTexture* red = addTexture(solidTexture("red", 2, 2, {255, 0, 0, 255}));
+  for (const float x : {-1.0f, 1.0f, 3.0f}) {
+    FmObject* object = add(morphing(square("flag", {x, 0, -5}, {0})));
+    object->addTexture(red);
+    object->setDoubleSided(1);
+  }
+  start();
+  drawOneFrame();
+  countGlCalls(true);
+  const std::uint64_t disables = glCallsCountedTo("glDisable");
+  const std::uint64_t arrays = glCallsCountedTo("glEnableClientState");
+  drawOneFrame();
+  // Culling off once (and texturing off at the frame's end); vertices, normals and
+  // texture coordinates on once.
+  EXPECT_EQ(glCallsCountedTo("glDisable") - disables, 2u);
+  EXPECT_EQ(glCallsCountedTo("glEnableClientState") - arrays, 3u);
+  countGlCalls(false);
+  EXPECT_EQ(leftOfCentre(), (Pixel{255, 0, 0}));
+  EXPECT_EQ(rightOfCentre(), (Pixel{255, 0, 0}));
+  EXPECT_TRUE(enabled(GL_CULL_FACE));
+  EXPECT_FALSE(enabled(GL_VERTEX_ARRAY));
+  EXPECT_FALSE(enabled(GL_TEXTURE_COORD_ARRAY));
+}
