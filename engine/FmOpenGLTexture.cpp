@@ -8,6 +8,7 @@
 #include <limits>
 #include <utility>
 
+#include "PixelPairAverage.h"
 #include "RWBinaryFile.h"
 #include "RWErrors.h"
 #include "RWFactory.h"
@@ -114,33 +115,7 @@ std::vector<ColumnRun> columnRuns(const std::vector<SourceSpan>& columns) {
   return runs;
 }
 
-// Averages pixel pairs of one or two rows, channel by channel, four channels at
-// once in the lanes of 64-bit words: each output pixel is the pair of source pixels
-// at its place in `top` (and in `bottom` when two rows are averaged). The sums of
-// at most four bytes fit the 16-bit lanes, and a power-of-two count divides them by
-// a shift, so the results are exactly the plain averages.
-void averagePairs(const std::uint8_t* top, const std::uint8_t* bottom, std::size_t count,
-                  std::uint8_t* out) {
-  constexpr std::uint64_t evenBytes = 0x00FF00FF00FF00FFull;
-  constexpr std::uint64_t lowLanes = 0xFFFFFFFFull;
-  constexpr std::uint64_t laneBytes = 0x00FF00FFull;
-  const int shift = bottom ? 2 : 1;
-  for (std::size_t i = 0; i < count; ++i) {
-    std::uint64_t a = 0;
-    std::uint64_t b = 0;
-    std::memcpy(&a, top + 8 * i, sizeof a);
-    if (bottom) std::memcpy(&b, bottom + 8 * i, sizeof b);
-    // Lanes of r and b of both pixels, and of g and a of both pixels.
-    const std::uint64_t rb = (a & evenBytes) + (b & evenBytes);
-    const std::uint64_t ga = ((a >> 8) & evenBytes) + ((b >> 8) & evenBytes);
-    const std::uint64_t rbSum = ((rb + (rb >> 32)) & lowLanes) >> shift;
-    const std::uint64_t gaSum = ((ga + (ga >> 32)) & lowLanes) >> shift;
-    const auto pixel = static_cast<std::uint32_t>((rbSum & laneBytes) | ((gaSum & laneBytes) << 8));
-    std::memcpy(out + 4 * i, &pixel, sizeof pixel);
-  }
-}
-
-// One output row from the source rows: runs of paired columns in words, the rest
+// One output row from the source rows: runs of paired columns together, the rest
 // pixel by pixel.
 void resampleRow(const std::uint8_t* top, const std::uint8_t* bottom,
                  const std::vector<SourceSpan>& columns, const std::vector<ColumnRun>& runs,
@@ -152,8 +127,8 @@ void resampleRow(const std::uint8_t* top, const std::uint8_t* bottom,
     const SourceSpan& span = columns[run.first];
     if (run.length > 0) {
       const std::size_t offset = static_cast<std::size_t>(span.first) * bytes;
-      averagePairs(top + offset, twoRows ? bottom + offset : nullptr, run.length,
-                   out + run.first * bytes);
+      averagePixelPairs(top + offset, twoRows ? bottom + offset : nullptr, run.length,
+                        out + run.first * bytes);
     } else {
       averageSpan(top, bottom, span, rowShift + (span.last != span.first ? 1 : 0),
                   out + run.first * bytes);
