@@ -171,8 +171,19 @@ std::uint32_t FmFace::storeSize() const {
   return 4 + 4 * 3 * 4 + 4;
 }
 
+void FmFace::clearFields() {
+  vertexIndex_ = texCoordIndex_ = normalIndex_ = colourIndex_ = Corners{};
+  textureIndex_ = 0;
+  normal_ = FmPoint();
+  radius_ = 0.0f;
+  centre_ = FmPoint();
+  hit_ = 0;
+}
+
+// Cleared field by field: a temporary face would cost its construction and
+// destruction for every one of the many faces of a level.
 void FmFace::restoreFields(RWBinaryFile& file) {
-  *this = FmFace();
+  clearFields();
   std::uint32_t version = 0;
   if (!file.read(version)) return;
   if (version != untexturedVersion && version != storedVersion) return;

@@ -64,6 +64,9 @@ public:
   std::int32_t hit() const { return hit_; }
 
 private:
+  // Every field back to its default, as a new face has it.
+  void clearFields();
+
   Corners vertexIndex_{};
   Corners texCoordIndex_{};
   Corners normalIndex_{};

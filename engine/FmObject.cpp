@@ -1,7 +1,9 @@
 #include "FmObject.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 #include <unordered_set>
 #include <utility>
@@ -157,10 +159,31 @@ void FmObject::readGeometry(RWBinaryFile& file) {
   readObject(file, &visibilityTrack_);
   visibilityTrack_.setInterpolate(0);
   file.read(distanceAxis_);
-  // An object may have many thousand faces: a set keeps taking them over linear.
-  std::unordered_set<RWCollectable*> held(owned_.begin(), owned_.end());
-  for (RWCollectable* item : created) {
-    if (item && held.insert(item).second) owned_.push_back(item);
+  takeOver(created);
+}
+
+// Every object once, in the order given, that the object does not own yet. An object
+// may have many thousand faces: an open-addressed table of addresses takes them
+// over in linear time without allocating per face.
+void FmObject::takeOver(const std::vector<RWCollectable*>& items) {
+  const std::size_t slotCount = std::bit_ceil(2 * (owned_.size() + items.size()) + 2);
+  const int shift = std::numeric_limits<std::uint64_t>::digits - std::countr_zero(slotCount);
+  std::vector<const RWCollectable*> slots(slotCount, nullptr);
+  // False when the address is there already.
+  const auto insert = [&](const RWCollectable* item) {
+    constexpr std::uint64_t spread = 0x9E3779B97F4A7C15ull;
+    auto slot =
+        static_cast<std::size_t>((reinterpret_cast<std::uintptr_t>(item) * spread) >> shift);
+    while (slots[slot]) {
+      if (slots[slot] == item) return false;
+      slot = (slot + 1) & (slotCount - 1);
+    }
+    slots[slot] = item;
+    return true;
+  };
+  for (const RWCollectable* item : owned_) insert(item);
+  for (RWCollectable* item : items) {
+    if (item && insert(item)) owned_.push_back(item);
   }
 }
 

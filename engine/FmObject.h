@@ -186,6 +186,7 @@ private:
   void own(RWCollectable* item);
   void disown(RWCollectable* item);
   void destroyOwned();
+  void takeOver(const std::vector<RWCollectable*>& items);
   void readGeometry(RWBinaryFile& file);
   void readArrays(RWBinaryFile& file);
   void readFaces(RWBinaryFile& file, std::vector<RWCollectable*>& created);

@@ -1,7 +1,6 @@
 #include "FmOpenGLTexture.h"
 
 #include <algorithm>
-#include <array>
 #include <bit>
 #include <cmath>
 #include <cstring>
@@ -39,12 +38,18 @@ std::uint32_t stringBytes(const RWCString& text) {
 }
 
 // Turns r, g, b triples at the start of the buffer into r, g, b, a quadruples in
-// place, from the last pixel back so that no triple is overwritten before use.
-void expandTriples(std::vector<std::uint8_t>& buffer, std::size_t pixelCount) {
+// place, from the last pixel back so that no triple is overwritten before use: pixel
+// i is read as the four bytes from 3i on (the fourth replaced by the alpha) before it
+// is written from 4i on, and every triple still to be read lies before 3i.
+void expandTriples(std::uint8_t* bytes, std::size_t pixelCount) {
+  constexpr bool little = std::endian::native == std::endian::little;
+  constexpr std::uint32_t colour = little ? 0x00FFFFFFu : 0xFFFFFF00u;
+  constexpr std::uint32_t alpha = little ? std::uint32_t{expandedAlpha} << 24 : expandedAlpha;
   for (std::size_t i = pixelCount; i-- > 0;) {
-    const std::array<std::uint8_t, 3> rgb{buffer[3 * i], buffer[3 * i + 1], buffer[3 * i + 2]};
-    std::copy(rgb.begin(), rgb.end(), buffer.begin() + static_cast<std::ptrdiff_t>(4 * i));
-    buffer[4 * i + 3] = expandedAlpha;
+    std::uint32_t pixel = 0;
+    std::memcpy(&pixel, bytes + 3 * i, sizeof pixel);
+    pixel = (pixel & colour) | alpha;
+    std::memcpy(bytes + 4 * i, &pixel, sizeof pixel);
   }
 }
 
@@ -197,9 +202,9 @@ void FmOpenGLTexture::readPixels(RWBinaryFile& file, std::uint32_t version,
   const std::size_t pixelCount = dataSize / bytesPerPixel;
   const std::size_t storedBytes = triples ? pixelCount * storedBytesPerPixel : dataSize;
   if (!file.ensureAvailable(storedBytes)) return;
-  std::vector<std::uint8_t> buffer(dataSize);
+  PixelStore buffer(dataSize);
   if (!file.read(buffer.data(), storedBytes)) return;
-  if (triples) expandTriples(buffer, pixelCount);
+  if (triples) expandTriples(buffer.data(), pixelCount);
   pixels_ = std::move(buffer);
 }
 
@@ -272,7 +277,7 @@ void FmOpenGLTexture::resample(int w, int h) {
   // Shrinking, every output pixel lies before the source pixels that later ones still
   // read, so the image is resampled in place; growing needs a buffer of its own.
   const bool inPlace = w <= width_ && h <= height_;
-  std::vector<std::uint8_t> grown(inPlace ? 0 : *bytes);
+  PixelStore grown(inPlace ? 0 : *bytes);
   const float sx = scaleFactor(width_, w);
   const float sy = scaleFactor(height_, h);
   std::vector<SourceSpan> columns(static_cast<std::size_t>(w));
@@ -301,7 +306,7 @@ bool FmOpenGLTexture::setImage(int width, int height, std::vector<std::uint8_t> 
   if (!bytes || pixels.size() != *bytes) return false;
   width_ = width;
   height_ = height;
-  pixels_ = std::move(pixels);
+  pixels_.assign(pixels.begin(), pixels.end());
   return true;
 }
 
@@ -312,7 +317,7 @@ void FmOpenGLTexture::setSize(int width, int height) {
 }
 
 void FmOpenGLTexture::releasePixels() {
-  std::vector<std::uint8_t>().swap(pixels_);
+  PixelStore().swap(pixels_);
 }
 
 std::optional<std::uint32_t> FmOpenGLTexture::imageBytes(std::int32_t width, std::int32_t height) {

@@ -7,6 +7,7 @@
 
 #include "RWCString.h"
 #include "RWCollectable.h"
+#include "UninitialisedAllocator.h"
 
 // One image held as 4-byte RGBA pixels, row after row, until the rendering context
 // has uploaded it; after that only its OpenGL name matters. The pixel buffer is
@@ -87,6 +88,8 @@ protected:
   void clearFields();
 
 private:
+  using PixelStore = std::vector<std::uint8_t, UninitialisedAllocator<std::uint8_t>>;
+
   bool storesAlpha() const { return hasAlpha_ != 0; }
   std::uint32_t storedPixelBytes() const;
   void readPixels(RWBinaryFile& file, std::uint32_t version, std::uint32_t dataSize);
@@ -97,7 +100,7 @@ private:
   std::int32_t storedValue_ = 0;
   std::int32_t width_ = 0;
   std::int32_t height_ = 0;
-  std::vector<std::uint8_t> pixels_;
+  PixelStore pixels_;
   std::int32_t hasAlpha_ = 0;
   std::int32_t glName_ = 0;
   float keyTime_ = 0.0f;

@@ -101,14 +101,14 @@ void unregisterName(const RWCString& stringId) {
 }
 
 RWCollectable* createById(RWClassID classId) {
-  RWUserCreator create = nullptr;
-  {
-    std::lock_guard guard(factoryLock);
-    if (const FactoryEntry* entry = lookup(FactoryEntry(nullptr, classId, RWCString()))) {
-      create = entry->create();
-    }
-  }
+  const RWUserCreator create = creatorOf(classId);
   return create ? create() : nullptr;
+}
+
+RWUserCreator creatorOf(RWClassID classId) {
+  std::lock_guard guard(factoryLock);
+  const FactoryEntry* entry = lookup(FactoryEntry(nullptr, classId, RWCString()));
+  return entry ? entry->create() : nullptr;
 }
 
 RWCollectable* createByName(const RWCString& stringId) {

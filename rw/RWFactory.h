@@ -52,6 +52,9 @@ void unregisterClass(RWClassID classId);
 void unregisterName(const RWCString& stringId);
 // A new object of the registered class, or nil when none is registered.
 RWCollectable* createById(RWClassID classId);
+// The creator registered for the class, or nil: for a reader that makes many objects
+// of one class and looks it up once.
+RWUserCreator creatorOf(RWClassID classId);
 RWCollectable* createByName(const RWCString& stringId);
 // The registered string identifier, or "NoID".
 RWCString stringIdOf(RWClassID classId);

@@ -4,6 +4,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <typeinfo>
 
 #include "RWBinaryFile.h"
 #include "RWCString.h"
@@ -154,6 +155,26 @@ public:
   }
   void addClassId(RWClassID classId) { append({nullptr, classId}); }
 
+  // A new object of the registered class, or nil. A file holds long runs of objects
+  // of one class (the faces of a mesh): the class's creator is looked up once a run.
+  RWCollectable* create(RWClassID classId) {
+    if (!lastCreator_ || classId != lastCreatedClass_) {
+      lastCreator_ = creatorOf(classId);
+      lastCreatedClass_ = classId;
+    }
+    return lastCreator_ ? lastCreator_() : nullptr;
+  }
+  // Whether the check accepts the object; the check's answer for the last class that
+  // it accepted is kept, as it depends on nothing but the object's class.
+  bool accepts(RWObjectProtocolDetail::ClassCheck check, const RWCollectable* object) {
+    const std::type_info& type = typeid(*object);
+    if (check == lastCheck_ && lastAccepted_ && type == *lastAccepted_) return true;
+    if (!check(object)) return false;
+    lastCheck_ = check;
+    lastAccepted_ = &type;
+    return true;
+  }
+
   unsigned depth = 0;
 
 private:
@@ -167,6 +188,10 @@ private:
 
   std::vector<Entry> entries_;
   std::uint32_t capacity_;
+  RWClassID lastCreatedClass_ = 0;
+  RWUserCreator lastCreator_ = nullptr;
+  RWObjectProtocolDetail::ClassCheck lastCheck_ = nullptr;
+  const std::type_info* lastAccepted_ = nullptr;
 };
 
 thread_local ReadRefTable* currentReadTable = nullptr;
@@ -245,7 +270,8 @@ RWCollectable* readRecord(RWBinaryFile& file, const ReadRequest& request) {
     RWCollectable* object = table[number].object;
     if (request.current && object != request.current) raiseBadReference();
     if (object == nilObject()) return nullptr;
-    if (request.accepts && !request.accepts(object)) raiseWrongClass(object, request.expected);
+    if (request.accepts && !table.accepts(request.accepts, object))
+      raiseWrongClass(object, request.expected);
     return object;
   }
 
@@ -263,12 +289,12 @@ RWCollectable* readRecord(RWBinaryFile& file, const ReadRequest& request) {
 
   RWCollectable* object = request.existing;
   if (!object) {
-    object = byName ? createByName(stringId) : createById(c);
+    object = byName ? createByName(stringId) : table.create(c);
     if (!object) {
       rwRaise<RWInternalErr>(RWMessages::noCreate, static_cast<unsigned short>(c),
                              static_cast<unsigned short>(c));
     }
-    if (request.accepts && !request.accepts(object)) {
+    if (request.accepts && !table.accepts(request.accepts, object)) {
       std::unique_ptr<RWCollectable> refused(object);
       raiseWrongClass(object, request.expected);
     }
