@@ -7,6 +7,7 @@
 #include "RWFactory.h"
 #include "RWMessages.h"
 #include "RWObjectProtocol.h"
+#include "RWUnwindGuard.h"
 
 namespace {
 
@@ -85,12 +86,8 @@ void FmNode::restoreFields(RWBinaryFile& file) {
   parent_ = nullptr;
   std::uint32_t version = 0;
   if (!file.read(version) || version < 100 || version > storedVersion) return;
-  try {
-    readFields(file, version);
-  } catch (...) {
-    release();
-    throw;
-  }
+  const RWUnwindGuard releaseRead([this] { release(); });
+  readFields(file, version);
 }
 
 void FmNode::readFields(RWBinaryFile& file, std::uint32_t version) {

@@ -7,6 +7,7 @@
 #include "RWBinaryFile.h"
 #include "RWObjectProtocol.h"
 #include "RWOrdered.h"
+#include "RWUnwindGuard.h"
 
 // Whether the next record in the file starts a new object rather than referring to
 // one read before (nil included).
@@ -32,11 +33,11 @@ public:
     for (std::uint32_t i = 0; i < count; ++i) {
       const bool isNew = startsNewRecord(file);
       T* element = nullptr;
-      try {
+      {
+        const RWUnwindGuard keepRead([&] {
+          if (element) append(element);
+        });
         readObject(file, &element);
-      } catch (...) {
-        if (element) append(element);
-        throw;
       }
       const bool fileEnded = file.eof() || file.error();
       if (element || !fileEnded) append(element);

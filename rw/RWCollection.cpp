@@ -5,6 +5,7 @@
 #include "RWBinaryFile.h"
 #include "RWIdentitySet.h"
 #include "RWObjectProtocol.h"
+#include "RWUnwindGuard.h"
 
 namespace {
 
@@ -49,11 +50,11 @@ void CollectionBase::restoreFields(RWBinaryFile& file) {
   prepareToRead(count, file);
   for (std::uint32_t i = 0; i < count; ++i) {
     RWCollectable* element = nullptr;
-    try {
+    {
+      const RWUnwindGuard keepRead([&] {
+        if (element) insert(element);
+      });
       readObject(file, &element);
-    } catch (...) {
-      if (element) insert(element);
-      throw;
     }
     const bool fileEnded = file.eof() || file.error();
     if (element || (acceptsNil() && !fileEnded)) insert(element);

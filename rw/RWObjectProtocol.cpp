@@ -344,12 +344,10 @@ RWCollectable* readObject(RWBinaryFile& file, RWCollectable* existing) {
 void RWObjectProtocolDetail::readObjectChecked(RWBinaryFile& file, RWCollectable*& pointer,
                                                ClassCheck accepts, RWClassID expected) {
   RWCollectable* created = nullptr;
-  try {
-    pointer = readRecord(file, {nullptr, pointer, accepts, expected, &created});
-  } catch (...) {
+  const RWUnwindGuard handOver([&] {
     if (created) pointer = created;
-    throw;
-  }
+  });
+  pointer = readRecord(file, {nullptr, pointer, accepts, expected, &created});
 }
 
 std::uint32_t recursiveStoreSize(const RWCollectable* object) {

@@ -6,6 +6,7 @@
 
 #include "RWCollectable.h"
 #include "RWFactory.h"
+#include "RWUnwindGuard.h"
 
 class RWBinaryFile;
 
@@ -55,15 +56,11 @@ void readObjectChecked(RWBinaryFile& file, RWCollectable*& pointer, ClassCheck a
 template <class T>
 void readObject(RWBinaryFile& file, T** field) {
   RWCollectable* object = *field;
-  try {
-    RWObjectProtocolDetail::readObjectChecked(
-        file, object,
-        [](const RWCollectable* candidate) { return dynamic_cast<const T*>(candidate) != nullptr; },
-        T::id);
-  } catch (...) {
-    *field = static_cast<T*>(object);
-    throw;
-  }
+  const RWUnwindGuard handOver([&] { *field = static_cast<T*>(object); });
+  RWObjectProtocolDetail::readObjectChecked(
+      file, object,
+      [](const RWCollectable* candidate) { return dynamic_cast<const T*>(candidate) != nullptr; },
+      T::id);
   *field = static_cast<T*>(object);
 }
 
