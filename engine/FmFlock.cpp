@@ -194,7 +194,10 @@ void FmFlock::setPrototype(FmObject* prototype, bool owned) {
 }
 
 void FmFlock::destroyPrototype() {
-  if (prototypeOwned_) delete prototype_;
+  if (prototypeOwned_ && prototype_) {
+    prototype_->ownSubtree();
+    delete prototype_;
+  }
   prototype_ = nullptr;
   prototypeOwned_ = 0;
 }

@@ -193,6 +193,11 @@ void FmNode::clear() {
 
 // Each child leaves the list before it is destroyed, so that nothing reaches a
 // destroyed child through this node meanwhile.
+void FmNode::ownSubtree() {
+  flags_ |= ownsChildrenFlag;
+  for (std::size_t i = 0; i < childCount(); ++i) childAt(i)->ownSubtree();
+}
+
 void FmNode::destroyChildren() {
   while (children_.entryCount() > 0) {
     delete children_.removeAt(children_.entryCount() - 1);

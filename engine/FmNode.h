@@ -92,6 +92,10 @@ public:
   void setFlags(std::uint32_t flags) { flags_ = flags; }
   bool ownsChildren() const { return (flags_ & ownsChildrenFlag) != 0; }
   bool ownsController() const { return (flags_ & ownsControllerFlag) != 0; }
+  // Makes this node and every node below it own their children. Whoever destroys a
+  // tree read from a file calls it first: the file's flags may say that a node does not
+  // own its children, but nothing else holds them.
+  void ownSubtree();
   float expiryTime() const { return expiryTime_; }
   void setExpiryTime(float time) { expiryTime_ = time; }
   float timeOffset() const { return timeOffset_; }

@@ -283,7 +283,10 @@ void FmRocket::setExplosion(FmObject* explosion) {
 }
 
 void FmRocket::destroyExplosion() {
-  if (ownsExplosion_) delete explosion_;
+  if (ownsExplosion_ && explosion_) {
+    explosion_->ownSubtree();
+    delete explosion_;
+  }
   explosion_ = nullptr;
   ownsExplosion_ = false;
 }

@@ -207,25 +207,20 @@ void FmWorker::adoptListNodes() {
       auto* node = dynamic_cast<FmNode*>(list->elementAt(i));
       if (!node || node->parent() || node == &root_) continue;
       root_.appendChild(node);
-      ownSubtree(node);
+      node->ownSubtree();
     }
   }
-}
-
-void FmWorker::ownSubtree(FmNode* node) {
-  node->setFlags(node->flags() | FmNode::ownsChildrenFlag);
-  for (std::size_t i = 0; i < node->childCount(); ++i) ownSubtree(node->childAt(i));
 }
 
 // Every child names its parent and is listed once (checkLoaded), so each node may own
 // its children; nothing is then left without an owner.
 void FmWorker::ownAllChildren() {
-  ownSubtree(&root_);
+  root_.ownSubtree();
   for (std::size_t i = 0; i < templates_.entryCount(); ++i) {
-    ownSubtree(static_cast<FmNode*>(templates_.elementAt(i)));
+    static_cast<FmNode*>(templates_.elementAt(i))->ownSubtree();
   }
-  if (background_ && !background_->parent()) ownSubtree(background_);
-  if (auxNode_ && !auxShared_) ownSubtree(auxNode_);
+  if (background_ && !background_->parent()) background_->ownSubtree();
+  if (auxNode_ && !auxShared_) auxNode_->ownSubtree();
 }
 
 // An object drawn from a list that its blend mode does not name would be drawn

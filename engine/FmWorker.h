@@ -173,7 +173,6 @@ private:
   // The worker destroys every node of what it holds, whatever the nodes' flags say;
   // they are kept as the file gave them until the worker destroys or replaces them.
   void ownAllChildren();
-  static void ownSubtree(FmNode* node);
   const RWOrdered* listOf(const FmNode* node) const;
   void checkList(const RWOrdered& list) const;
   void checkTemplates() const;

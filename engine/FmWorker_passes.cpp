@@ -106,7 +106,7 @@ void FmWorker::pruneChildren(FmNode* node, float time) {
       continue;
     }
     letGoOf(child);
-    ownSubtree(child);
+    child->ownSubtree();
     delete detachNode(child);
   }
 }
@@ -402,7 +402,7 @@ void FmWorker::restartFlock(float time) {
     unregisterTree(flock->childAt(i));
   }
   // The members go, with whatever they hold.
-  ownSubtree(flock);
+  flock->ownSubtree();
   flock->populate(time);
   flock->restart(time);
   for (std::size_t i = 0; i < flock->childCount(); ++i) registerTree(flock->childAt(i));

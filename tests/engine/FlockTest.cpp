@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "CountedNode.h"
 #include "FmBoidController.h"
 #include "FmClock.h"
 #include "FmEngine.h"
@@ -747,6 +748,18 @@ TEST(FlockStore, APrototypeFoundByReferenceIsNotOwned) {
   EXPECT_EQ(flock->prototype(), list->elementAt(0));
   EXPECT_FALSE(flock->prototypeOwned());
   list->clearAndDestroy();
+}
+
+TEST(FlockStore, AnOwnedPrototypeThatSaysItOwnsNoChildrenStillGoesWithThem) {
+  int destroyed = 0;
+  {
+    FmFlock flock;
+    auto* prototype = prototypeOfRadius(1);
+    ASSERT_TRUE(prototype->appendChild(new CountedNode(destroyed)));
+    prototype->setFlags(0);
+    flock.setPrototype(prototype, true);
+  }
+  EXPECT_EQ(destroyed, 1);
 }
 
 TEST(FlockCopy, ACloneSharesThePrototypeWithoutClosenessOrOwnership) {

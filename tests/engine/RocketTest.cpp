@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "CountedNode.h"
 #include "FakeClock.h"
 #include "FmAnimatedMesh.h"
 #include "FmBillboardController.h"
@@ -255,6 +256,22 @@ TEST(RocketRecord, ReadingIntoARocketFirstLetsGoOfItsExplosion) {
   EXPECT_EQ(rocket->explosion(), nullptr);
   EXPECT_EQ(rocket->speed(), 3.0f);
   EXPECT_EQ(rocket->positions().size(), 0u);
+}
+
+// A file may say that the explosion or its debris does not own its children; nothing
+// else holds them, so the rocket takes them along all the same.
+TEST(RocketRecord, AnExplosionThatSaysItOwnsNoChildrenStillGoesWithItsDebris) {
+  int destroyed = 0;
+  {
+    const auto rocket = rocketTemplate();
+    FmObject* explosion = rocket->explosion();
+    auto* debris = new CountedNode(destroyed);
+    ASSERT_TRUE(explosion->appendChild(debris));
+    ASSERT_TRUE(debris->appendChild(new CountedNode(destroyed)));
+    explosion->setFlags(0);
+    debris->setFlags(0);
+  }
+  EXPECT_EQ(destroyed, 2);
 }
 
 TEST(RocketHostileRecords, AnExplosionOfAnotherClassIsRefused) {
