@@ -1,27 +1,26 @@
 #include "FmNeighbourGrid.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <limits>
+#include <utility>
 
 namespace {
 
-// Cell coordinates are kept in 21 bits each, three to a key; the key with the top
-// bit set marks an empty slot and a point left out.
+// Cell coordinates are kept within 21 bits each, so that the cells of any box of
+// them can be numbered in 63 bits.
 constexpr int coordinateBits = 21;
 constexpr std::int64_t coordinateBias = std::int64_t{1} << (coordinateBits - 1);
-constexpr std::int64_t coordinateMask = (std::int64_t{1} << coordinateBits) - 1;
-constexpr std::uint64_t noKey = std::uint64_t{1} << 63;
 constexpr std::uint32_t noCell = 0xFFFFFFFFu;
+// The sort takes the cell numbers this many bits at a time.
+constexpr int digitBits = 11;
+constexpr std::uint64_t digitMask = (std::uint64_t{1} << digitBits) - 1;
 
-std::int64_t cellCoordinate(float value, double edge) {
+std::int32_t cellCoordinate(float value, double edge) {
   const double cell = std::floor(static_cast<double>(value) / edge);
   const double highest = static_cast<double>(coordinateBias - 1);
-  return static_cast<std::int64_t>(std::clamp(cell, -highest - 1, highest)) + coordinateBias;
-}
-
-std::uint64_t packed(std::int64_t x, std::int64_t y, std::int64_t z) {
-  return static_cast<std::uint64_t>(x) << (2 * coordinateBits) |
-         static_cast<std::uint64_t>(y) << coordinateBits | static_cast<std::uint64_t>(z);
+  return static_cast<std::int32_t>(std::clamp(cell, -highest - 1, highest) + coordinateBias);
 }
 
 bool finite(const FmPoint& p) {
@@ -30,100 +29,138 @@ bool finite(const FmPoint& p) {
 
 }  // namespace
 
-std::uint64_t FmNeighbourGrid::keyOf(const FmPoint& point, double edge) const {
-  if (!finite(point)) return noKey;
-  return packed(cellCoordinate(point.x, edge), cellCoordinate(point.y, edge),
-                cellCoordinate(point.z, edge));
-}
-
-// Room for twice the points, so that probes stay short, and sixteen bits a point.
-void FmNeighbourGrid::prepareSlots(std::size_t points) {
-  std::size_t size = 16;
-  while (size < 2 * points) size *= 2;
-  for (const std::uint32_t slot : occupied_) slots_[slot].key = noKey;
-  occupied_.clear();
-  if (slots_.size() != size) slots_.assign(size, Cell{noKey, 0, 0});
-  slotMask_ = size - 1;
-  occupiedBits_.assign(size / 8, 0);
-  bitMask_ = size * 8 - 1;
-}
-
-std::uint64_t FmNeighbourGrid::hashOf(std::uint64_t key) {
-  return (key * 0x9E3779B97F4A7C15ull) >> 20;
-}
-
-bool FmNeighbourGrid::mayBeOccupied(std::uint64_t key) const {
-  const std::size_t bit = static_cast<std::size_t>(hashOf(key)) & bitMask_;
-  return (occupiedBits_[bit >> 6] >> (bit & 63)) & 1;
-}
-
-std::size_t FmNeighbourGrid::slotFor(std::uint64_t key) const {
-  std::size_t slot = static_cast<std::size_t>(hashOf(key) >> 12) & slotMask_;
-  while (slots_[slot].key != noKey && slots_[slot].key != key) slot = (slot + 1) & slotMask_;
-  return slot;
-}
-
-// Counts the points of each cell, places the cells one after the other and then
-// the points in index order, so that every cell lists its points ascending.
 void FmNeighbourGrid::build(const std::vector<FmPoint>& points, double edge) {
-  prepareSlots(points.size());
+  placePoints(points, edge);
+  numberCells();
+  sortByCell();
+  gatherCells();
+  linkNeighbourCells();
+}
+
+// The cell of every point left in, and the box of cells around them all.
+void FmNeighbourGrid::placePoints(const std::vector<FmPoint>& points, double edge) {
   const bool usable = edge > 0 && !std::isnan(edge);
-  keys_.assign(points.size(), noKey);
+  corners_.resize(points.size());
   cellOfPoint_.assign(points.size(), noCell);
+  order_.clear();
+  constexpr std::int32_t most = std::numeric_limits<std::int32_t>::max();
+  CellCorner lowest{most, most, most};
+  CellCorner highest{-1, -1, -1};
   for (std::size_t i = 0; i < points.size() && usable; ++i) {
-    const std::uint64_t key = keyOf(points[i], edge);
-    if (key == noKey) continue;
-    const std::size_t slot = slotFor(key);
-    if (slots_[slot].key == noKey) {
-      slots_[slot] = Cell{key, 0, 0};
-      occupied_.push_back(static_cast<std::uint32_t>(slot));
-      const std::size_t bit = static_cast<std::size_t>(hashOf(key)) & bitMask_;
-      occupiedBits_[bit >> 6] |= std::uint64_t{1} << (bit & 63);
+    const FmPoint& p = points[i];
+    if (!finite(p)) continue;
+    const CellCorner corner{cellCoordinate(p.x, edge), cellCoordinate(p.y, edge),
+                            cellCoordinate(p.z, edge)};
+    corners_[i] = corner;
+    order_.push_back(static_cast<std::uint32_t>(i));
+    lowest = {std::min(lowest.x, corner.x), std::min(lowest.y, corner.y),
+              std::min(lowest.z, corner.z)};
+    highest = {std::max(highest.x, corner.x), std::max(highest.y, corner.y),
+               std::max(highest.z, corner.z)};
+  }
+  lowest_ = order_.empty() ? CellCorner{} : lowest;
+  size_ = order_.empty() ? CellCorner{}
+                         : CellCorner{highest.x - lowest.x + 1, highest.y - lowest.y + 1,
+                                      highest.z - lowest.z + 1};
+}
+
+// Numbers the cells of the box x-major, then y, then z: the cells of one x and y
+// follow each other by z.
+void FmNeighbourGrid::numberCells() {
+  sortedNumbers_.resize(order_.size());
+  const auto sy = static_cast<std::uint64_t>(size_.y);
+  const auto sz = static_cast<std::uint64_t>(size_.z);
+  for (std::size_t k = 0; k < order_.size(); ++k) {
+    const CellCorner& c = corners_[order_[k]];
+    const auto x = static_cast<std::uint64_t>(c.x - lowest_.x);
+    const auto y = static_cast<std::uint64_t>(c.y - lowest_.y);
+    const auto z = static_cast<std::uint64_t>(c.z - lowest_.z);
+    sortedNumbers_[k] = (x * sy + y) * sz + z;
+  }
+}
+
+// A radix sort by cell number, a digit at a time from the lowest: it keeps the
+// points of a cell in index order, as they came.
+void FmNeighbourGrid::sortByCell() {
+  const std::size_t count = order_.size();
+  std::uint64_t largest = 0;
+  for (const std::uint64_t number : sortedNumbers_) largest = std::max(largest, number);
+  const int bits = std::bit_width(largest);
+  spareOrder_.resize(count);
+  spareNumbers_.resize(count);
+  digitCounts_.resize(std::size_t{1} << digitBits);
+  for (int shift = 0; shift < bits; shift += digitBits) {
+    std::fill(digitCounts_.begin(), digitCounts_.end(), 0u);
+    for (const std::uint64_t number : sortedNumbers_) ++digitCounts_[(number >> shift) & digitMask];
+    std::uint32_t first = 0;
+    for (std::uint32_t& slot : digitCounts_) first += std::exchange(slot, first);
+    for (std::size_t k = 0; k < count; ++k) {
+      const std::uint32_t to = digitCounts_[(sortedNumbers_[k] >> shift) & digitMask]++;
+      spareNumbers_[to] = sortedNumbers_[k];
+      spareOrder_[to] = order_[k];
     }
-    ++slots_[slot].count;
-    keys_[i] = key;
-    cellOfPoint_[i] = static_cast<std::uint32_t>(slot);
+    sortedNumbers_.swap(spareNumbers_);
+    order_.swap(spareOrder_);
   }
-  std::uint32_t next = 0;
-  for (const std::uint32_t slot : occupied_) {
-    slots_[slot].first = next;
-    next += slots_[slot].count;
-    slots_[slot].count = 0;
+}
+
+void FmNeighbourGrid::gatherCells() {
+  cellNumbers_.clear();
+  cellFirst_.clear();
+  for (std::size_t k = 0; k < order_.size(); ++k) {
+    if (cellNumbers_.empty() || cellNumbers_.back() != sortedNumbers_[k]) {
+      cellNumbers_.push_back(sortedNumbers_[k]);
+      cellFirst_.push_back(static_cast<std::uint32_t>(k));
+    }
+    cellOfPoint_[order_[k]] = static_cast<std::uint32_t>(cellNumbers_.size() - 1);
   }
-  order_.resize(next);
-  for (std::size_t i = 0; i < points.size(); ++i) {
-    if (cellOfPoint_[i] == noCell) continue;
-    Cell& cell = slots_[cellOfPoint_[i]];
-    order_[cell.first + cell.count++] = static_cast<std::uint32_t>(i);
+  cellFirst_.push_back(static_cast<std::uint32_t>(order_.size()));
+}
+
+// For each of the nine rows of cells along z that pass next to a cell, the first
+// cell number wanted there grows with the cell's own number: one cursor per row
+// walks the sorted cells once for all of them.
+void FmNeighbourGrid::linkNeighbourCells() {
+  neighbourFirst_.clear();
+  neighbourCells_.clear();
+  const std::size_t cells = cellNumbers_.size();
+  std::size_t cursors[9] = {};
+  const std::int64_t sy = size_.y;
+  const std::int64_t sz = size_.z;
+  for (std::size_t cell = 0; cell < cells; ++cell) {
+    neighbourFirst_.push_back(static_cast<std::uint32_t>(neighbourCells_.size()));
+    const CellCorner& corner = corners_[order_[cellFirst_[cell]]];
+    const std::int64_t x = corner.x - lowest_.x;
+    const std::int64_t y = corner.y - lowest_.y;
+    const std::int64_t z = corner.z - lowest_.z;
+    const auto number = static_cast<std::int64_t>(cellNumbers_[cell]);
+    std::size_t* cursor = cursors;
+    for (std::int64_t dx = -1; dx <= 1; ++dx) {
+      for (std::int64_t dy = -1; dy <= 1; ++dy, ++cursor) {
+        if (x + dx < 0 || x + dx >= size_.x || y + dy < 0 || y + dy >= sy) continue;
+        const std::int64_t row = number + (dx * sy + dy) * sz;
+        const auto low = static_cast<std::uint64_t>(row - (z > 0 ? 1 : 0));
+        const auto high = static_cast<std::uint64_t>(row + (z + 1 < sz ? 1 : 0));
+        std::size_t& at = *cursor;
+        while (at < cells && cellNumbers_[at] < low) ++at;
+        for (std::size_t next = at; next < cells && cellNumbers_[next] <= high; ++next) {
+          neighbourCells_.push_back(static_cast<std::uint32_t>(next));
+        }
+      }
+    }
   }
+  neighbourFirst_.push_back(static_cast<std::uint32_t>(neighbourCells_.size()));
 }
 
 void FmNeighbourGrid::appendLaterNeighbours(std::size_t index,
                                             std::vector<std::uint32_t>& out) const {
-  if (index >= keys_.size() || keys_[index] == noKey) return;
-  const std::uint64_t key = keys_[index];
-  const auto x = static_cast<std::int64_t>(key >> (2 * coordinateBits));
-  const auto y = static_cast<std::int64_t>(key >> coordinateBits) & coordinateMask;
-  const auto z = static_cast<std::int64_t>(key) & coordinateMask;
-  const auto inside = [](std::int64_t c) { return c >= 0 && c <= coordinateMask; };
-  for (std::int64_t dx = -1; dx <= 1; ++dx) {
-    if (!inside(x + dx)) continue;
-    for (std::int64_t dy = -1; dy <= 1; ++dy) {
-      if (!inside(y + dy)) continue;
-      for (std::int64_t dz = -1; dz <= 1; ++dz) {
-        if (!inside(z + dz)) continue;
-        appendLaterIn(packed(x + dx, y + dy, z + dz), static_cast<std::uint32_t>(index), out);
-      }
-    }
+  if (index >= cellOfPoint_.size() || cellOfPoint_[index] == noCell) return;
+  const std::uint32_t cell = cellOfPoint_[index];
+  const auto point = static_cast<std::uint32_t>(index);
+  for (std::uint32_t k = neighbourFirst_[cell]; k < neighbourFirst_[cell + 1]; ++k) {
+    const std::uint32_t neighbour = neighbourCells_[k];
+    const auto begin = order_.begin() + cellFirst_[neighbour];
+    const auto end = order_.begin() + cellFirst_[neighbour + 1];
+    out.insert(out.end(), std::upper_bound(begin, end, point), end);
   }
-}
-
-void FmNeighbourGrid::appendLaterIn(std::uint64_t key, std::uint32_t index,
-                                    std::vector<std::uint32_t>& out) const {
-  if (!mayBeOccupied(key)) return;
-  const Cell& cell = slots_[slotFor(key)];
-  if (cell.key != key) return;
-  const auto begin = order_.begin() + cell.first;
-  const auto end = begin + cell.count;
-  out.insert(out.end(), std::upper_bound(begin, end, index), end);
 }

@@ -9,8 +9,11 @@
 // Points sorted into cubic cells of one edge, so that the points near a point are
 // found among the 27 cells around its own: with an edge a little longer than a
 // distance, every pair of points within that distance lies in neighbouring cells.
-// Cells are hashed, so only occupied ones take room; the storage is kept from one
-// build to the next.
+// Only occupied cells take room: the cells are numbered within the box around the
+// points, the points sorted by cell number, and each cell's occupied neighbours
+// found in one sweep over the sorted cells, so a build takes time linear in the
+// number of points however far apart they lie. The storage is kept from one build
+// to the next.
 class FmNeighbourGrid {
 public:
   // Sorts the points into cells of the edge. A point with a coordinate that is not
@@ -22,30 +25,39 @@ public:
   // around its own, in no particular order; nothing for a point left out.
   void appendLaterNeighbours(std::size_t index, std::vector<std::uint32_t>& out) const;
   // The number of occupied cells of the last build.
-  std::size_t cellCount() const { return occupied_.size(); }
+  std::size_t cellCount() const { return cellNumbers_.size(); }
 
 private:
-  struct Cell {
-    std::uint64_t key;
-    std::uint32_t first;
-    std::uint32_t count;
+  struct CellCorner {
+    std::int32_t x;
+    std::int32_t y;
+    std::int32_t z;
   };
 
-  std::uint64_t keyOf(const FmPoint& point, double edge) const;
-  std::size_t slotFor(std::uint64_t key) const;
-  static std::uint64_t hashOf(std::uint64_t key);
-  bool mayBeOccupied(std::uint64_t key) const;
-  void prepareSlots(std::size_t points);
-  void appendLaterIn(std::uint64_t key, std::uint32_t index, std::vector<std::uint32_t>& out) const;
+  void placePoints(const std::vector<FmPoint>& points, double edge);
+  void numberCells();
+  void sortByCell();
+  void gatherCells();
+  void linkNeighbourCells();
 
-  std::vector<Cell> slots_;
-  // One bit per hashed key, set for every occupied cell: most cells around a point
-  // are empty, and this small table says so without touching the slots.
-  std::vector<std::uint64_t> occupiedBits_;
-  std::vector<std::uint32_t> occupied_;
-  std::vector<std::uint64_t> keys_;
+  // Per point of the last build: its cell's coordinates and number, and the index of
+  // its occupied cell (noCell for a point left out).
+  std::vector<CellCorner> corners_;
+  std::vector<std::uint64_t> numbers_;
   std::vector<std::uint32_t> cellOfPoint_;
+  // The points left in, by cell number and within a cell by index.
   std::vector<std::uint32_t> order_;
-  std::size_t slotMask_ = 0;
-  std::size_t bitMask_ = 0;
+  std::vector<std::uint64_t> sortedNumbers_;
+  // The occupied cells by number: the first of their points in order_ (one more
+  // entry closes the last cell), and the occupied cells around each, itself included.
+  std::vector<std::uint64_t> cellNumbers_;
+  std::vector<std::uint32_t> cellFirst_;
+  std::vector<std::uint32_t> neighbourFirst_;
+  std::vector<std::uint32_t> neighbourCells_;
+  // The sort's second buffers and digit counts.
+  std::vector<std::uint32_t> spareOrder_;
+  std::vector<std::uint64_t> spareNumbers_;
+  std::vector<std::uint32_t> digitCounts_;
+  CellCorner lowest_{};
+  CellCorner size_{};
 };
