@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <typeinfo>
 
 #include "FmBoidController.h"
 #include "FmEngine.h"
@@ -39,6 +40,16 @@ bool nextIsBackReference(RWBinaryFile& file) {
       file.read(marker) && marker == referenceMarker && file.read(number) && number != 0;
   file.seekTo(offset);
   return reference;
+}
+
+// Members are moved by controllers of exactly this class, whose type is cheaper to
+// compare than to cast to.
+FmBoidController* boidOf(FmTransformController* controller) {
+  if (!controller) return nullptr;
+  if (typeid(*controller) == typeid(FmBoidController)) {
+    return static_cast<FmBoidController*>(controller);
+  }
+  return dynamic_cast<FmBoidController*>(controller);
 }
 
 void restartClocks(FmNode& node) {
@@ -106,6 +117,7 @@ void FmFlock::resetFlock() {
   FmNode::clear();
   parent_ = nullptr;
   destroyPrototype();
+  boids_.clear();
   positions_.clear();
   memberDimension_ = 0;
   neighbourRadiusSq_ = repelScale_ = 0;
@@ -262,7 +274,7 @@ void FmFlock::scatterMembers(float radius) {
 
 FmBoidController* FmFlock::memberBoid(std::size_t index) const {
   const FmNode* member = childAt(index);
-  return member ? dynamic_cast<FmBoidController*>(member->controller()) : nullptr;
+  return member ? boidOf(member->controller()) : nullptr;
 }
 
 int FmFlock::update(float time, const FmMatrix& parentMatrix) {
@@ -295,23 +307,22 @@ void FmFlock::moveFlock(float localTime, const FmMatrix& parentMatrix) {
     controller_->update(localTime, parentMatrix);
     centre = controller_->position().value();
   }
-  const std::vector<FmBoidController*> boids = measuredBoids();
-  startFrame(boids, centre);
-  for (FmBoidController* boid : boids) keepBetweenFloorAndCeiling(*boid);
+  gatherMeasuredBoids();
+  startFrame(boids_, centre);
+  for (FmBoidController* boid : boids_) keepBetweenFloorAndCeiling(*boid);
   if (neighbourSearch_ == NeighbourSearch::grid) {
-    pushGridPairs(boids);
+    pushGridPairs(boids_);
   } else {
-    pushEveryPair(boids);
+    pushEveryPair(boids_);
   }
 }
 
 // The members with boid controllers, as many as the closeness has room for.
-std::vector<FmBoidController*> FmFlock::measuredBoids() const {
-  std::vector<FmBoidController*> boids;
-  for (std::size_t i = 0; i < childCount() && boids.size() < memberDimension_; ++i) {
-    if (FmBoidController* boid = memberBoid(i)) boids.push_back(boid);
+void FmFlock::gatherMeasuredBoids() {
+  boids_.clear();
+  for (std::size_t i = 0; i < childCount() && boids_.size() < memberDimension_; ++i) {
+    if (FmBoidController* boid = memberBoid(i)) boids_.push_back(boid);
   }
-  return boids;
 }
 
 // Gathers the positions side by side and empties every member's inputs.

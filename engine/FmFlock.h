@@ -120,7 +120,7 @@ private:
   void deriveSettings(float radius);
   void scatterMembers(float radius);
   void moveFlock(float localTime, const FmMatrix& parentMatrix);
-  std::vector<FmBoidController*> measuredBoids() const;
+  void gatherMeasuredBoids();
   void startFrame(const std::vector<FmBoidController*>& boids, const FmPoint& centre);
   void keepBetweenFloorAndCeiling(FmBoidController& boid) const;
   float closeness(std::size_t i, std::size_t j) const;
@@ -129,7 +129,9 @@ private:
   void pushEveryPair(const std::vector<FmBoidController*>& boids) const;
   void pushGridPairs(const std::vector<FmBoidController*>& boids);
 
-  // The measured members' positions of the current frame, side by side.
+  // The measured members' controllers and positions of the current frame, side by
+  // side.
+  std::vector<FmBoidController*> boids_;
   std::vector<FmPoint> positions_;
   FmNeighbourGrid grid_;
   // One member's later neighbours and their closeness, reused from member to member.

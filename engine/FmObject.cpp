@@ -273,6 +273,7 @@ void FmObject::releaseGeometry() {
   animations_.clear();
   animationInUse_ = nullptr;
   currentFrame_ = nullptr;
+  blendTarget_ = nullptr;
   faces_ = nullptr;
 }
 
@@ -337,6 +338,7 @@ void FmObject::copyGeometryFrom(const FmObject& other) {
   animationInUse_ = animations_.at(0);
   if (other.currentFrame_ && (morphs_ || animations_.entryCount() == 0)) {
     setCurrentFrame(static_cast<FmMesh*>(other.currentFrame_->clone()));
+    blendTarget_ = currentFrame_;
   }
 }
 
@@ -361,6 +363,7 @@ void FmObject::duplicateObjectInto(FmObject& copy) const {
   if (morphs_ && currentFrame_) {
     copy.currentFrame_ = static_cast<FmMesh*>(currentFrame_->clone());
     copy.own(copy.currentFrame_);
+    copy.blendTarget_ = copy.currentFrame_;
   }
   copy.ownsGeometry_ = 0;
 }
@@ -446,6 +449,7 @@ bool FmObject::addAnimation(FmAnimatedMesh* animation) {
   }
   animations_.append(animation);
   own(animation);
+  blendTarget_ = nullptr;
   if (isAnimationFrame(currentFrame_)) disown(currentFrame_);
   return true;
 }
@@ -470,6 +474,7 @@ void FmObject::setCurrentFrame(FmMesh* frame) {
     delete currentFrame_;
   }
   currentFrame_ = frame;
+  blendTarget_ = nullptr;
   if (!isAnimationFrame(frame)) own(frame);
 }
 
@@ -533,7 +538,10 @@ void FmObject::updateMesh(float time) {
 // A morphing object blends its animation's frames into a mesh of its own. One that
 // has none yet (no current frame, or a frame of an animation, which every duplicate
 // shares) gets a copy to blend into; blending into a frame would change the animation.
+// A copy that the object made itself is no animation's frame: it is blended into
+// frame after frame without looking through the animations again.
 FmMesh* FmObject::morphOutput() {
+  if (currentFrame_ && currentFrame_ == blendTarget_) return currentFrame_;
   if (currentFrame_ && !isAnimationFrame(currentFrame_)) return currentFrame_;
   const FmMesh* source = currentFrame_;
   if (!source && animationInUse_ && animationInUse_->frameCount() > 0) {
@@ -542,6 +550,7 @@ FmMesh* FmObject::morphOutput() {
   if (!source) return nullptr;
   auto* output = static_cast<FmMesh*>(source->clone());
   setCurrentFrame(output);
+  blendTarget_ = output;
   return output;
 }
 

@@ -214,6 +214,9 @@ private:
   FmTypedList<FmAnimatedMesh> animations_{initialListCapacity};
   FmAnimatedMesh* animationInUse_ = nullptr;
   FmMesh* currentFrame_ = nullptr;
+  // The current frame while it is a copy that this object made to blend into; nil
+  // once the current frame or the animations change.
+  FmMesh* blendTarget_ = nullptr;
   RWOrdered* faces_ = nullptr;
   std::int32_t ownsGeometry_ = 1;
   std::int32_t morphs_ = 0;
