@@ -189,12 +189,14 @@ void FmFlock::scalePositions(const FmPoint& factors) {
   floor_ *= factors.y;
 }
 
+// From the last member on, so that no member is looked for in the list.
 void FmFlock::removeMembers() {
+  boids_.clear();
   positions_.clear();
   memberDimension_ = 0;
   while (childCount() > 0) {
-    FmNode* member = childAt(childCount() - 1);
-    removeChild(member);
+    auto* member = static_cast<FmNode*>(children_.removeAt(childCount() - 1));
+    if (member) member->setParent(nullptr);
     if (ownsChildren()) delete member;
   }
 }
@@ -220,7 +222,8 @@ bool FmFlock::setMemberCount(std::int32_t count) {
   return true;
 }
 
-// A prototype that holds the flock would copy the flock into every member.
+// A prototype that holds the flock would copy the flock into every member. A fresh
+// copy cannot be among the children yet: it is appended without looking for it.
 void FmFlock::populate(float time) {
   removeMembers();
   if (prototype_) prototype_->computeBounds(static_cast<int>(time));
@@ -231,7 +234,8 @@ void FmFlock::populate(float time) {
     if (!member) continue;
     member->setController(new FmBoidController(time));
     member->setFlags(member->flags() | ownsControllerFlag);
-    appendChild(member);
+    member->setParent(this);
+    children_.append(member);
   }
 }
 

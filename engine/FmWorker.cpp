@@ -374,6 +374,36 @@ void FmWorker::unregisterTree(FmNode* node) {
   for (std::size_t i = 0; i < node->childCount(); ++i) unregisterTree(node->childAt(i));
 }
 
+// Cameras leave at once because letGoOf looks for a successor among those listed.
+void FmWorker::unregisterTreeLater(FmNode* node, LeavingNodes& leaving) {
+  if (RWOrdered* list = listFor(node)) {
+    if (list == &cameras_) {
+      const std::size_t index = list->indexOf(node);
+      if (index != RW_NPOS) list->removeAt(index);
+    } else {
+      leaving[list].insert(node);
+    }
+  }
+  for (std::size_t i = 0; i < node->childCount(); ++i) {
+    unregisterTreeLater(node->childAt(i), leaving);
+  }
+}
+
+// Each leaving node's first entry goes, as unregisterTree would take it out; the
+// others keep their order.
+void FmWorker::takeOutOfLists(LeavingNodes& leaving) {
+  for (auto& [list, nodes] : leaving) {
+    std::size_t kept = 0;
+    const std::size_t count = list->entryCount();
+    for (std::size_t i = 0; i < count; ++i) {
+      RWCollectable* entry = list->elementAt(i);
+      if (nodes.erase(entry) == 0) list->elementRefAt(kept++) = entry;
+    }
+    while (list->entryCount() > kept) list->removeAt(list->entryCount() - 1);
+  }
+  leaving.clear();
+}
+
 void FmWorker::setCamera(FmCamera* camera) {
   if (!camera) return;
   if (camera_ && camera_ != camera) moveAttachedChildren(camera_, camera);

@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "FmMatrix.h"
@@ -190,6 +192,13 @@ private:
   void updateViewer();
   void sortObjects(RWOrdered& list, std::ptrdiff_t first, std::ptrdiff_t last) const;
   bool sortsBefore(const RWCollectable* a, const RWCollectable* b) const;
+  bool shareTheFirstKey(const RWOrdered& list, std::size_t first, std::size_t last) const;
+  // Nodes to be taken out of the lists, by list.
+  using LeavingNodes = std::unordered_map<RWOrdered*, std::unordered_set<const RWCollectable*>>;
+  // As unregisterTree, but only cameras leave their list at once; the other nodes
+  // join `leaving`, to be taken out in one pass over each list by takeOutOfLists.
+  void unregisterTreeLater(FmNode* node, LeavingNodes& leaving);
+  static void takeOutOfLists(LeavingNodes& leaving);
 
   bool sortByMaterial_ = false;
   FmCamera* camera_ = nullptr;

@@ -188,11 +188,36 @@ bool FmWorker::sortsBefore(const RWCollectable* a, const RWCollectable* b) const
   return left->viewDistance() < right->viewDistance();
 }
 
+// Whether every entry from first to last has the first one's key (a distance that is
+// not a number has no key).
+bool FmWorker::shareTheFirstKey(const RWOrdered& list, std::size_t first, std::size_t last) const {
+  const auto* pivot = static_cast<const FmObject*>(list.elementAt(first));
+  for (std::size_t i = first; i <= last; ++i) {
+    const auto* entry = static_cast<const FmObject*>(list.elementAt(i));
+    const bool same = sortByMaterial_ ? firstTexture(*entry) == firstTexture(*pivot) &&
+                                            entry->material() == pivot->material()
+                                      : entry->viewDistance() == pivot->viewDistance();
+    if (!same) return false;
+  }
+  return true;
+}
+
 // Quicksort with the first entry as the pivot. Only the smaller side recurses, so
 // that the depth stays logarithmic however the entries lie (the blended list
-// arrives sorted every frame after the first).
+// arrives sorted every frame after the first). Entries that all share one key come
+// out turned by one place: each pass swaps the pivot with the last of them and goes
+// on without it. That is done at once, so that many alike entries (the members of
+// a flock) do not take quadratic time.
 void FmWorker::sortObjects(RWOrdered& list, std::ptrdiff_t first, std::ptrdiff_t last) const {
   while (first < last) {
+    const auto from = static_cast<std::size_t>(first);
+    const auto to = static_cast<std::size_t>(last);
+    if (shareTheFirstKey(list, from, to)) {
+      RWCollectable* const pivot = list.elementAt(from);
+      for (std::size_t i = from; i < to; ++i) list.elementRefAt(i) = list.elementAt(i + 1);
+      list.elementRefAt(to) = pivot;
+      return;
+    }
     const RWCollectable* pivot = list.elementAt(static_cast<std::size_t>(first));
     std::ptrdiff_t forward = first;
     std::ptrdiff_t backward = last + 1;
@@ -397,10 +422,12 @@ void FmWorker::restartFlock(float time) {
   if (currentFlock_ < 0 || static_cast<std::size_t>(currentFlock_) >= flocks_.entryCount()) return;
   auto* flock = dynamic_cast<FmFlock*>(flocks_.elementAt(static_cast<std::size_t>(currentFlock_)));
   if (!flock) return;
+  LeavingNodes leaving;
   for (std::size_t i = 0; i < flock->childCount(); ++i) {
     letGoOf(flock->childAt(i));
-    unregisterTree(flock->childAt(i));
+    unregisterTreeLater(flock->childAt(i), leaving);
   }
+  takeOutOfLists(leaving);
   // The members go, with whatever they hold.
   flock->ownSubtree();
   flock->populate(time);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -245,6 +246,42 @@ TEST(ObjectAnimation, MorphingWithoutAFrameOfItsOwnLeavesTheAnimationAsItWas) {
       EXPECT_FLOAT_EQ(object.positions()[0], 1.0f) << "update " << update;
     }
     EXPECT_FLOAT_EQ(shared->vertices()[0], 0.0f);
+  }
+}
+
+// Duplicates share the animation and blend into copies of their own, frame after
+// frame; one handed a frame of the animation stops blending into its old copy and
+// never blends into the frame.
+TEST(ObjectAnimation, MorphingDuplicatesBlendOnlyIntoTheirOwnCopies) {
+  FmObject source;
+  source.setMorphs(1);
+  ASSERT_TRUE(source.addAnimation(animationOf({frameAt(0, 0), frameAt(1, 2), frameAt(2, 6)})));
+  source.selectAnimation(0);
+  source.updateMesh(0.0f);
+  std::unique_ptr<FmNode> first(source.duplicate());
+  std::unique_ptr<FmNode> second(source.duplicate());
+  auto& a = static_cast<FmObject&>(*first);
+  auto& b = static_cast<FmObject&>(*second);
+  const auto blended = [](float time) {
+    time = std::fmod(time, 2.0f);
+    return time < 1 ? 2 * time : 2 + 4 * (time - 1);
+  };
+  FmMesh* ownOfA = a.currentFrame();
+  for (const float time : {0.5f, 1.5f, 0.25f}) {
+    a.updateMesh(time);
+    b.updateMesh(time + 1.0f);
+    EXPECT_EQ(a.currentFrame(), ownOfA);
+    EXPECT_FLOAT_EQ(a.positions()[0], blended(time)) << time;
+    EXPECT_FLOAT_EQ(b.positions()[0], blended(time + 1.0f)) << time;
+  }
+  FmMesh* shared = source.animationAt(0)->frameAt(1);
+  a.setCurrentFrame(shared);
+  a.updateMesh(0.5f);
+  a.updateMesh(1.5f);
+  EXPECT_NE(a.currentFrame(), shared);
+  EXPECT_FLOAT_EQ(a.positions()[0], 4.0f);
+  for (int f = 0; f < 3; ++f) {
+    EXPECT_FLOAT_EQ(source.animationAt(0)->frameAt(f)->vertices()[0], f == 2 ? 6.0f : 2.0f * f);
   }
 }
 

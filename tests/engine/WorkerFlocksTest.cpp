@@ -280,6 +280,28 @@ TEST(WorkerRestartFlock, ReplacesTheMembersAndKeepsTheListsInStep) {
   expectListsHoldExactlyTheMembers(worker, *flock);
 }
 
+// The members leave the lists together; the nodes listed around them keep their order
+// and the new members follow them.
+TEST(WorkerRestartFlock, TheOtherListedNodesKeepTheirOrder) {
+  FmWorker worker;
+  worker.addNode(birdNamed("first"), nullptr);
+  worker.addNode(birdNamed("gull"), nullptr);
+  FmFlock* flock = flockNamed("gulls*gull", 40, true);
+  worker.addNode(flock, nullptr);
+  worker.prepareFlocks(0.0f);
+  worker.addNode(birdNamed("later"), nullptr);
+  worker.addNode(birdNamed("last"), nullptr);
+  worker.restartFlock(3.0f);
+  ASSERT_EQ(worker.objects().entryCount(), 43u);
+  std::vector<std::string> names;
+  for (std::size_t i = 0; i < 3; ++i)
+    names.push_back(nameOf(static_cast<const FmNode*>(worker.objects().elementAt(i))));
+  EXPECT_EQ(names, (std::vector<std::string>{"first", "later", "last"}));
+  for (std::size_t i = 0; i < flock->childCount(); ++i) {
+    EXPECT_EQ(worker.objects().elementAt(i + 3), flock->childAt(i)) << i;
+  }
+}
+
 TEST(WorkerRestartFlock, RestartsTheCurrentFlockOnly) {
   FmWorker worker;
   FmObject* bird = birdNamed("gull");

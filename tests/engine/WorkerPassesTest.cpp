@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -203,6 +204,62 @@ TEST(WorkerUpdate, GroupingByMaterialPutsTexturesThenEqualMaterialsTogether) {
   // Untextured, sand and rock in some order; two colours under each of the textures.
   EXPECT_EQ(textureChanges, 2);
   EXPECT_EQ(materialChanges, 2);
+}
+
+// The plain quicksort with the first entry as the pivot, on a copy, for objects
+// without textures whose materials hold the same values: by material alone.
+std::vector<const FmObject*> quicksortedByMaterial(std::vector<const FmObject*> entries) {
+  const auto before = [](const FmObject* a, const FmObject* b) {
+    return std::less<const FmMaterial*>()(a->material(), b->material());
+  };
+  const std::function<void(std::ptrdiff_t, std::ptrdiff_t)> sort = [&](std::ptrdiff_t first,
+                                                                       std::ptrdiff_t last) {
+    if (first >= last) return;
+    const FmObject* pivot = entries[first];
+    std::ptrdiff_t forward = first;
+    std::ptrdiff_t backward = last + 1;
+    for (;;) {
+      do ++forward;
+      while (forward <= last && !before(pivot, entries[forward]));
+      do --backward;
+      while (before(pivot, entries[backward]));
+      if (forward >= backward) break;
+      std::swap(entries[forward], entries[backward]);
+    }
+    std::swap(entries[first], entries[backward]);
+    sort(first, backward - 1);
+    sort(backward + 1, last);
+  };
+  sort(0, static_cast<std::ptrdiff_t>(entries.size()) - 1);
+  return entries;
+}
+
+// Long runs of sharers (a flock's members among other objects) are grouped in the
+// order that the plain quicksort gives them.
+TEST(WorkerUpdate, GroupingManySharersKeepsTheQuicksortsOrder) {
+  for (const int kinds : {1, 2, 5}) {
+    // Duplicates share their source's material; the sources outlive the worker.
+    std::vector<std::unique_ptr<FmObject>> sources;
+    for (int k = 0; k < kinds; ++k) {
+      sources.push_back(std::make_unique<FmObject>("source", nullptr, -1.0f));
+      sources.back()->setMaterial(new FmMaterial);
+    }
+    sources.push_back(std::make_unique<FmObject>("bare", nullptr, -1.0f));
+    FmWorker worker;
+    std::vector<const FmObject*> added;
+    for (int i = 0; i < 400; ++i) {
+      const int kind = i % 11 == 0 ? kinds : i % 7 == 3 ? (i / 7) % kinds : 0;
+      auto* object = static_cast<FmObject*>(sources[kind]->duplicate());
+      worker.addNode(object, nullptr);
+      added.push_back(object);
+    }
+    worker.groupByMaterial();
+    std::vector<const FmObject*> grouped;
+    for (std::size_t i = 0; i < worker.objects().entryCount(); ++i) {
+      grouped.push_back(static_cast<const FmObject*>(worker.objects().elementAt(i)));
+    }
+    EXPECT_EQ(grouped, quicksortedByMaterial(added)) << kinds << " materials";
+  }
 }
 
 // ---- what the worker points at -------------------------------------------------
