@@ -20,14 +20,17 @@ FmMatrix FmMatrix::scaling(const FmPoint& factors) {
   return result;
 }
 
+// Each entry sums its four products from the first on, starting from 0; the four
+// entries of a column are summed side by side, which the compiler may do at once.
 FmMatrix operator*(const FmMatrix& a, const FmMatrix& b) {
   FmMatrix product;
   for (int c = 0; c < 4; ++c) {
-    for (int r = 0; r < 4; ++r) {
-      float sum = 0;
-      for (int k = 0; k < 4; ++k) sum += a[k * 4 + r] * b[c * 4 + k];
-      product[c * 4 + r] = sum;
+    float sum[4] = {0, 0, 0, 0};
+    for (int k = 0; k < 4; ++k) {
+      const float factor = b[c * 4 + k];
+      for (int r = 0; r < 4; ++r) sum[r] += a[k * 4 + r] * factor;
     }
+    for (int r = 0; r < 4; ++r) product[c * 4 + r] = sum[r];
   }
   return product;
 }

@@ -37,7 +37,9 @@ void FmNeighbourGrid::build(const std::vector<FmPoint>& points, double edge) {
   linkNeighbourCells();
 }
 
-// The cell of every point left in, and the box of cells around them all.
+// The cell of every point left in, and the box of cells around them all with a
+// layer of empty cells around it, so that every cell has all its neighbours in the
+// box.
 void FmNeighbourGrid::placePoints(const std::vector<FmPoint>& points, double edge) {
   const bool usable = edge > 0 && !std::isnan(edge);
   corners_.resize(points.size());
@@ -58,10 +60,9 @@ void FmNeighbourGrid::placePoints(const std::vector<FmPoint>& points, double edg
     highest = {std::max(highest.x, corner.x), std::max(highest.y, corner.y),
                std::max(highest.z, corner.z)};
   }
-  lowest_ = order_.empty() ? CellCorner{} : lowest;
-  size_ = order_.empty() ? CellCorner{}
-                         : CellCorner{highest.x - lowest.x + 1, highest.y - lowest.y + 1,
-                                      highest.z - lowest.z + 1};
+  if (order_.empty()) lowest = highest = {};
+  lowest_ = {lowest.x - 1, lowest.y - 1, lowest.z - 1};
+  size_ = {highest.x - lowest.x + 3, highest.y - lowest.y + 3, highest.z - lowest.z + 3};
 }
 
 // Numbers the cells of the box x-major, then y, then z: the cells of one x and y
@@ -104,6 +105,8 @@ void FmNeighbourGrid::sortByCell() {
   }
 }
 
+// The occupied cells, and after them a number above every cell's, which ends every
+// search among them.
 void FmNeighbourGrid::gatherCells() {
   cellNumbers_.clear();
   cellFirst_.clear();
@@ -115,37 +118,35 @@ void FmNeighbourGrid::gatherCells() {
     cellOfPoint_[order_[k]] = static_cast<std::uint32_t>(cellNumbers_.size() - 1);
   }
   cellFirst_.push_back(static_cast<std::uint32_t>(order_.size()));
+  cellNumbers_.push_back(std::numeric_limits<std::uint64_t>::max());
 }
 
-// For each of the nine rows of cells along z that pass next to a cell, the first
-// cell number wanted there grows with the cell's own number: one cursor per row
-// walks the sorted cells once for all of them.
+// The nine rows of cells along z that pass next to a cell lie at fixed distances
+// from its number, so the first number wanted in each grows with the cell's own: one
+// cursor per row walks the sorted cells once for all of them. The box's empty layer
+// keeps every row and its ends inside the box; the numbers wrap around as unsigned
+// numbers do, and the sums come out right.
 void FmNeighbourGrid::linkNeighbourCells() {
   neighbourFirst_.clear();
   neighbourCells_.clear();
-  const std::size_t cells = cellNumbers_.size();
+  const std::size_t cells = cellCount();
+  const auto sy = static_cast<std::uint64_t>(size_.y);
+  const auto sz = static_cast<std::uint64_t>(size_.z);
+  std::uint64_t rows[9];
   std::size_t cursors[9] = {};
-  const std::int64_t sy = size_.y;
-  const std::int64_t sz = size_.z;
+  for (std::uint64_t dx = 0; dx < 3; ++dx) {
+    for (std::uint64_t dy = 0; dy < 3; ++dy) rows[dx * 3 + dy] = (dx * sy + dy) * sz;
+  }
+  const std::uint64_t first = (sy + 1) * sz;
   for (std::size_t cell = 0; cell < cells; ++cell) {
     neighbourFirst_.push_back(static_cast<std::uint32_t>(neighbourCells_.size()));
-    const CellCorner& corner = corners_[order_[cellFirst_[cell]]];
-    const std::int64_t x = corner.x - lowest_.x;
-    const std::int64_t y = corner.y - lowest_.y;
-    const std::int64_t z = corner.z - lowest_.z;
-    const auto number = static_cast<std::int64_t>(cellNumbers_[cell]);
-    std::size_t* cursor = cursors;
-    for (std::int64_t dx = -1; dx <= 1; ++dx) {
-      for (std::int64_t dy = -1; dy <= 1; ++dy, ++cursor) {
-        if (x + dx < 0 || x + dx >= size_.x || y + dy < 0 || y + dy >= sy) continue;
-        const std::int64_t row = number + (dx * sy + dy) * sz;
-        const auto low = static_cast<std::uint64_t>(row - (z > 0 ? 1 : 0));
-        const auto high = static_cast<std::uint64_t>(row + (z + 1 < sz ? 1 : 0));
-        std::size_t& at = *cursor;
-        while (at < cells && cellNumbers_[at] < low) ++at;
-        for (std::size_t next = at; next < cells && cellNumbers_[next] <= high; ++next) {
-          neighbourCells_.push_back(static_cast<std::uint32_t>(next));
-        }
+    const std::uint64_t corner = cellNumbers_[cell] - first;
+    for (int row = 0; row < 9; ++row) {
+      const std::uint64_t middle = corner + rows[row];
+      std::size_t& at = cursors[row];
+      while (cellNumbers_[at] < middle - 1) ++at;
+      for (std::size_t next = at; cellNumbers_[next] <= middle + 1; ++next) {
+        neighbourCells_.push_back(static_cast<std::uint32_t>(next));
       }
     }
   }

@@ -25,7 +25,7 @@ public:
   // around its own, in no particular order; nothing for a point left out.
   void appendLaterNeighbours(std::size_t index, std::vector<std::uint32_t>& out) const;
   // The number of occupied cells of the last build.
-  std::size_t cellCount() const { return cellNumbers_.size(); }
+  std::size_t cellCount() const { return cellFirst_.empty() ? 0 : cellFirst_.size() - 1; }
 
 private:
   struct CellCorner {
@@ -48,8 +48,9 @@ private:
   // The points left in, by cell number and within a cell by index.
   std::vector<std::uint32_t> order_;
   std::vector<std::uint64_t> sortedNumbers_;
-  // The occupied cells by number: the first of their points in order_ (one more
-  // entry closes the last cell), and the occupied cells around each, itself included.
+  // The occupied cells by number (one more number ends the list): the first of their
+  // points in order_ (one more entry closes the last cell), and the occupied cells
+  // around each, itself included.
   std::vector<std::uint64_t> cellNumbers_;
   std::vector<std::uint32_t> cellFirst_;
   std::vector<std::uint32_t> neighbourFirst_;
