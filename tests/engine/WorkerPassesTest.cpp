@@ -207,9 +207,12 @@ TEST(WorkerUpdate, GroupingByMaterialPutsTexturesThenEqualMaterialsTogether) {
 }
 
 // The plain quicksort with the first entry as the pivot, on a copy, for objects
-// without textures whose materials hold the same values: by material alone.
+// whose materials hold the same values: by first texture, then by material.
 std::vector<const FmObject*> quicksortedByMaterial(std::vector<const FmObject*> entries) {
   const auto before = [](const FmObject* a, const FmObject* b) {
+    const FmOpenGLTexture* left = a->textureAt(0);
+    const FmOpenGLTexture* right = b->textureAt(0);
+    if (left != right) return std::less<>()(left, right);
     return std::less<const FmMaterial*>()(a->material(), b->material());
   };
   const std::function<void(std::ptrdiff_t, std::ptrdiff_t)> sort = [&](std::ptrdiff_t first,
@@ -235,8 +238,10 @@ std::vector<const FmObject*> quicksortedByMaterial(std::vector<const FmObject*> 
 }
 
 // Long runs of sharers (a flock's members among other objects) are grouped in the
-// order that the plain quicksort gives them.
+// order that the plain quicksort gives them; sharing a material is not enough to be
+// alike when the textures differ.
 TEST(WorkerUpdate, GroupingManySharersKeepsTheQuicksortsOrder) {
+  FmOpenGLTexture rock("rock");
   for (const int kinds : {1, 2, 5}) {
     // Duplicates share their source's material; the sources outlive the worker.
     std::vector<std::unique_ptr<FmObject>> sources;
@@ -244,11 +249,16 @@ TEST(WorkerUpdate, GroupingManySharersKeepsTheQuicksortsOrder) {
       sources.push_back(std::make_unique<FmObject>("source", nullptr, -1.0f));
       sources.back()->setMaterial(new FmMaterial);
     }
+    sources.emplace_back(static_cast<FmObject*>(sources[0]->duplicate()));
+    ASSERT_TRUE(sources.back()->addTexture(&rock));
     sources.push_back(std::make_unique<FmObject>("bare", nullptr, -1.0f));
     FmWorker worker;
     std::vector<const FmObject*> added;
     for (int i = 0; i < 400; ++i) {
-      const int kind = i % 11 == 0 ? kinds : i % 7 == 3 ? (i / 7) % kinds : 0;
+      const int kind = i % 11 == 0   ? kinds + 1
+                       : i % 13 == 5 ? kinds
+                       : i % 7 == 3  ? (i / 7) % kinds
+                                     : 0;
       auto* object = static_cast<FmObject*>(sources[kind]->duplicate());
       worker.addNode(object, nullptr);
       added.push_back(object);
