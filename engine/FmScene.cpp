@@ -63,20 +63,25 @@ bool anyOwned(const ObjectSet& owned, const RWCollectable* texture) {
 // The textures that the node and its descendants show, including those of the nodes
 // that they copy at run time: a rocket's explosion and a flock's prototype. A file
 // may lead such a reference back into the tree; each node is visited once.
-void collectShown(const FmNode* node, ObjectSet& shown, ObjectSet& visited) {
+// `order` lists each shown texture once, in the order first met.
+void collectShown(const FmNode* node, ObjectSet& shown, ObjectSet& visited,
+                  std::vector<RWCollectable*>* order = nullptr) {
   if (!node || !visited.insert(node).second) return;
   if (const auto* object = dynamic_cast<const FmObject*>(node)) {
     const RWOrdered& textures = object->objectTextures();
-    for (std::size_t i = 0; i < textures.entryCount(); ++i) shown.insert(textures.elementAt(i));
+    for (std::size_t i = 0; i < textures.entryCount(); ++i) {
+      RWCollectable* texture = textures.elementAt(i);
+      if (shown.insert(texture).second && order && texture) order->push_back(texture);
+    }
   }
   if (const auto* rocket = dynamic_cast<const FmRocket*>(node)) {
-    collectShown(rocket->explosion(), shown, visited);
+    collectShown(rocket->explosion(), shown, visited, order);
   }
   if (const auto* flock = dynamic_cast<const FmFlock*>(node)) {
-    collectShown(flock->prototype(), shown, visited);
+    collectShown(flock->prototype(), shown, visited, order);
   }
   for (std::size_t i = 0; i < node->childCount(); ++i) {
-    collectShown(node->childAt(i), shown, visited);
+    collectShown(node->childAt(i), shown, visited, order);
   }
 }
 
@@ -159,10 +164,38 @@ void FmScene::restoreFields(RWBinaryFile& file) {
 
 void FmScene::readFields(RWBinaryFile& file, std::uint32_t version) {
   levelCount_ = 1;
-  if (version < levelVersion) return readBody(file, version);
-  if (!file.read(levelCount_)) return;
-  if (levelCount_ == 1) return readBody(file, version);
-  readLevel(file);
+  if (version >= levelVersion && !file.read(levelCount_)) return;
+  if (version < levelVersion || levelCount_ == 1) {
+    readBody(file, version);
+  } else {
+    readLevel(file);
+  }
+  listUnlistedTextures();
+}
+
+// A texture that an object's record created but the scene's list leaves out has no
+// owner: the scene takes it into its list, as it does with the shared textures that
+// a level shows. The frames of a shown animated texture stay with it.
+void FmScene::listUnlistedTextures() {
+  ObjectSet owned;
+  for (std::size_t i = 0; i < textures_.entryCount(); ++i) addOwned(owned, textures_.elementAt(i));
+  std::vector<RWCollectable*> order;
+  shownTextures(&order);
+  ObjectSet framesOfUnlisted;
+  for (const RWCollectable* texture : order) {
+    if (owned.count(texture)) continue;
+    const RWOrdered* frames = framesOf(texture);
+    for (std::size_t f = 0; frames && f < frames->entryCount(); ++f) {
+      framesOfUnlisted.insert(frames->elementAt(f));
+    }
+  }
+  for (RWCollectable* texture : order) {
+    if (owned.count(texture) || framesOfUnlisted.count(texture)) continue;
+    if (!dynamic_cast<FmOpenGLTexture*>(texture)) continue;
+    if (anyOwned(owned, texture)) raiseBadScene("a texture's frame is owned twice");
+    textures_.append(texture);
+    addOwned(owned, texture);
+  }
 }
 
 void FmScene::readLevel(RWBinaryFile& file) {
@@ -265,16 +298,17 @@ void FmScene::settleShared(const std::vector<RWCollectable*>& created) {
   }
 }
 
-FmScene::ObjectSet FmScene::shownTextures() const {
+FmScene::ObjectSet FmScene::shownTextures(std::vector<RWCollectable*>* order) const {
   ObjectSet shown;
   ObjectSet visited;
-  collectShown(&worker_.root(), shown, visited);
+  collectShown(&worker_.root(), shown, visited, order);
   for (std::size_t i = 0; i < worker_.templates().entryCount(); ++i) {
-    collectShown(static_cast<const FmNode*>(worker_.templates().elementAt(i)), shown, visited);
+    collectShown(static_cast<const FmNode*>(worker_.templates().elementAt(i)), shown, visited,
+                 order);
   }
-  collectShown(worker_.background(), shown, visited);
-  collectShown(worker_.auxNode(), shown, visited);
-  collectShown(auxiliaryNode_, shown, visited);
+  collectShown(worker_.background(), shown, visited, order);
+  collectShown(worker_.auxNode(), shown, visited, order);
+  collectShown(auxiliaryNode_, shown, visited, order);
   return shown;
 }
 

@@ -98,7 +98,9 @@ private:
   void checkFogs() const;
   void checkAuxiliaryNode() const;
   void settleShared(const std::vector<RWCollectable*>& created);
-  ObjectSet shownTextures() const;
+  // `order`, when given, lists the shown textures once each in the order first met.
+  ObjectSet shownTextures(std::vector<RWCollectable*>* order = nullptr) const;
+  void listUnlistedTextures();
   bool heldByLevel(const RWCollectable* object) const;
   void release();
 

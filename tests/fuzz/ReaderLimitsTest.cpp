@@ -111,3 +111,20 @@ TEST(ReaderLimits, TextureSizesAreComputedIn64Bits) {
 }
 
 }  // namespace
+
+// A texture that an object's record made but the scene's list leaves out would have no
+// owner: the scene lists it, and writing the scene keeps it.
+TEST(ReaderOwnership, ATextureShownButNotListedJoinsTheScenesList) {
+  const auto path = std::filesystem::path(ZIRROW_FUZZ_DIR) / "regressions" / "level-play" /
+                    "texture-shown-but-not-listed.zrw";
+  const LevelFile level(path.string());
+  ASSERT_TRUE(level.ok()) << level.problem();
+  const RWOrdered& textures = level.scene()->textures();
+  bool skinListed = false;
+  for (std::size_t i = 0; i < textures.entryCount(); ++i) {
+    const auto* texture = dynamic_cast<const FmOpenGLTexture*>(textures.elementAt(i));
+    if (texture && texture->name() == RWCString("skin")) skinListed = true;
+  }
+  EXPECT_EQ(textures.entryCount(), 2u);
+  EXPECT_TRUE(skinListed);
+}
