@@ -151,6 +151,9 @@ private:
   void drawEveryKindOnce();
   void turnCullingOff(bool off);
   void turnLightingOff(bool off);
+  // Switches a capability the engine keeps on between objects; `isOff` remembers its
+  // state so that consecutive objects send nothing.
+  void turnCapabilityOff(GLenum capability, bool off, bool& isOff);
   void useClientArray(unsigned bit, bool used);
   void restoreDrawingState();
   void drawInItsList(FmObject& object);

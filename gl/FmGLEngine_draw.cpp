@@ -282,23 +282,21 @@ void FmGLEngine::leaveLastCornerCurrent() {
 }
 
 void FmGLEngine::turnCullingOff(bool off) {
-  if (off == cullingOff_) return;
-  if (off) {
-    gl.glDisable(GL_CULL_FACE);
-  } else {
-    gl.glEnable(GL_CULL_FACE);
-  }
-  cullingOff_ = off;
+  turnCapabilityOff(GL_CULL_FACE, off, cullingOff_);
 }
 
 void FmGLEngine::turnLightingOff(bool off) {
-  if (off == lightingOff_) return;
+  turnCapabilityOff(GL_LIGHTING, off, lightingOff_);
+}
+
+void FmGLEngine::turnCapabilityOff(GLenum capability, bool off, bool& isOff) {
+  if (off == isOff) return;
   if (off) {
-    gl.glDisable(GL_LIGHTING);
+    gl.glDisable(capability);
   } else {
-    gl.glEnable(GL_LIGHTING);
+    gl.glEnable(capability);
   }
-  lightingOff_ = off;
+  isOff = off;
 }
 
 void FmGLEngine::useClientArray(unsigned bit, bool used) {

@@ -1,6 +1,7 @@
 #include "RegistryFile.h"
 
-#include <fcntl.h>
+#include "RegularFile.h"
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -193,29 +194,22 @@ RegistryFile RegistryFile::load(const std::string& path) {
   RegistryFile file;
   file.path_ = path;
   if (path.empty()) return file;
-  // Non-blocking, so that a named pipe in the file's place can't stall the program.
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-  if (fd < 0) {
-    file.state_ = (errno == ENOENT || errno == ENOTDIR) ? State::missing : State::unreadable;
+  std::string problem;
+  bool missing = false;
+  std::FILE* stream = openRegularFile(path, problem, &missing);
+  if (!stream) {
+    file.state_ = missing ? State::missing : State::unreadable;
     return file;
   }
-  struct stat info {};
   std::string text;
-  bool readable = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
-  if (readable) {
-    char buffer[16384];
-    while (text.size() <= maximumFileSize) {
-      const ssize_t count = ::read(fd, buffer, sizeof buffer);
-      if (count == 0) break;
-      if (count < 0) {
-        if (errno == EINTR) continue;
-        readable = false;
-        break;
-      }
-      text.append(buffer, static_cast<std::size_t>(count));
-    }
+  char buffer[16384];
+  while (text.size() <= maximumFileSize) {
+    const std::size_t count = std::fread(buffer, 1, sizeof buffer, stream);
+    text.append(buffer, count);
+    if (count < sizeof buffer) break;
   }
-  ::close(fd);
+  const bool readable = !std::ferror(stream);
+  std::fclose(stream);
   if (!readable) {
     file.state_ = State::unreadable;
   } else if (text.size() > maximumFileSize) {

@@ -20,11 +20,14 @@ const char* kindOf(mode_t mode) {
 
 }  // namespace
 
-std::FILE* openRegularFile(const std::string& path, std::string& problem) {
+std::FILE* openRegularFile(const std::string& path, std::string& problem, bool* missing) {
+  if (missing) *missing = false;
   // Non-blocking, so that opening a named pipe without a writer returns at once.
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
   if (fd < 0) {
-    problem = std::strerror(errno);
+    const int error = errno;
+    problem = std::strerror(error);
+    if (missing) *missing = error == ENOENT || error == ENOTDIR;
     return nullptr;
   }
   struct stat info {};
