@@ -184,6 +184,7 @@ void FmNode::compact() {
 void FmNode::clear() {
   if (ownsController()) delete controller_;
   controller_ = nullptr;
+  controllerHandedOver_ = false;
   if (ownsChildren()) {
     destroyChildren();
   } else {
@@ -304,10 +305,17 @@ void FmNode::replaceReference(RWCollectable* oldObject, RWCollectable* newObject
   }
 }
 
+FmTransformController* FmNode::handOverController() {
+  if (!ownsController()) return nullptr;
+  controllerHandedOver_ = true;
+  return controller_;
+}
+
 void FmNode::setController(FmTransformController* controller) {
   if (controller == controller_) return;
   if (ownsController()) delete controller_;
   controller_ = controller;
+  controllerHandedOver_ = false;
 }
 
 FmNode* FmNode::childAt(std::size_t index) const {
@@ -339,6 +347,7 @@ bool FmNode::isAncestorOf(const FmNode* node) const {
 
 void FmNode::release() {
   controller_ = nullptr;
+  controllerHandedOver_ = false;
   children_.clear();
 }
 

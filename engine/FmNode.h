@@ -91,7 +91,13 @@ public:
   std::uint32_t flags() const { return flags_; }
   void setFlags(std::uint32_t flags) { flags_ = flags; }
   bool ownsChildren() const { return (flags_ & ownsChildrenFlag) != 0; }
-  bool ownsController() const { return (flags_ & ownsControllerFlag) != 0; }
+  bool ownsController() const {
+    return (flags_ & ownsControllerFlag) != 0 && !controllerHandedOver_;
+  }
+  // The controller that the node owns, which it goes on using but no longer
+  // destroys: the caller takes it over. Nil when the node owns none. The stored
+  // flags stay as they are; a controller set later is the node's own again.
+  FmTransformController* handOverController();
   // Makes this node and every node below it own their children. Whoever destroys a
   // tree read from a file calls it first: the file's flags may say that a node does not
   // own its children, but nothing else holds them.
@@ -114,6 +120,7 @@ protected:
   FmNode* parent_ = nullptr;
   RWOrdered children_;
   std::uint32_t flags_ = defaultFlags;
+  bool controllerHandedOver_ = false;
   float expiryTime_ = neverExpires;
   float timeOffset_ = 0;
 

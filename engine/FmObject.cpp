@@ -263,6 +263,10 @@ void FmObject::disown(RWCollectable* item) {
   owned_.erase(std::remove(owned_.begin(), owned_.end(), item), owned_.end());
 }
 
+std::vector<RWCollectable*> FmObject::handOverGeometry() {
+  return std::exchange(owned_, {});
+}
+
 void FmObject::destroyOwned() {
   for (RWCollectable* item : std::exchange(owned_, {})) delete item;
 }

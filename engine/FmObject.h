@@ -22,7 +22,9 @@
 // animations) that it created itself: by reading it as a new record within its own
 // record, by copying, or by being handed it. Geometry that it finds by reference
 // belongs to the object whose record created it; duplicates share their source's
-// geometry and hold ownsGeometry 0. Textures belong to the scene, never to objects.
+// geometry and hold ownsGeometry 0. Once a level is read, its scene takes over the
+// geometry that the level's objects own, as any of them may be destroyed in play while
+// others share it. Textures belong to the scene, never to objects.
 class FmObject : public FmNode {
 public:
   static constexpr RWClassID id = 1127;
@@ -61,6 +63,9 @@ public:
   void compact() override;
   // Destroys the owned geometry, drops the parent link and empties every list.
   void clear() override;
+  // The geometry that the object owns, which it goes on using but no longer
+  // destroys: the caller takes it over. What the object makes later is its own.
+  std::vector<RWCollectable*> handOverGeometry();
   // Children first; then the bounding radius around the local origin, scaled by the
   // controller's x scale, and the planes and spheres of the faces.
   void computeBounds(int value) override;

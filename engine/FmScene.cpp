@@ -64,24 +64,19 @@ bool anyOwned(const ObjectSet& owned, const RWCollectable* texture) {
 // that they copy at run time: a rocket's explosion and a flock's prototype. A file
 // may lead such a reference back into the tree; each node is visited once.
 // `order` lists each shown texture once, in the order first met.
-void collectShown(const FmNode* node, ObjectSet& shown, ObjectSet& visited,
-                  std::vector<RWCollectable*>* order = nullptr) {
+// The node and every node that it holds, each once: its children, a rocket's
+// explosion and a flock's prototype, and theirs.
+void collectHeld(FmNode* node, ObjectSet& visited, std::vector<FmNode*>& nodes) {
   if (!node || !visited.insert(node).second) return;
-  if (const auto* object = dynamic_cast<const FmObject*>(node)) {
-    const RWOrdered& textures = object->objectTextures();
-    for (std::size_t i = 0; i < textures.entryCount(); ++i) {
-      RWCollectable* texture = textures.elementAt(i);
-      if (shown.insert(texture).second && order && texture) order->push_back(texture);
-    }
-  }
+  nodes.push_back(node);
   if (const auto* rocket = dynamic_cast<const FmRocket*>(node)) {
-    collectShown(rocket->explosion(), shown, visited, order);
+    collectHeld(rocket->explosion(), visited, nodes);
   }
   if (const auto* flock = dynamic_cast<const FmFlock*>(node)) {
-    collectShown(flock->prototype(), shown, visited, order);
+    collectHeld(flock->prototype(), visited, nodes);
   }
   for (std::size_t i = 0; i < node->childCount(); ++i) {
-    collectShown(node->childAt(i), shown, visited, order);
+    collectHeld(node->childAt(i), visited, nodes);
   }
 }
 
@@ -171,6 +166,7 @@ void FmScene::readFields(RWBinaryFile& file, std::uint32_t version) {
     readLevel(file);
   }
   listUnlistedTextures();
+  keepWhatTheLevelRead();
 }
 
 // A texture that an object's record created but the scene's list leaves out has no
@@ -298,18 +294,57 @@ void FmScene::settleShared(const std::vector<RWCollectable*>& created) {
   }
 }
 
-FmScene::ObjectSet FmScene::shownTextures(std::vector<RWCollectable*>* order) const {
-  ObjectSet shown;
+std::vector<FmNode*> FmScene::heldNodes() {
   ObjectSet visited;
-  collectShown(&worker_.root(), shown, visited, order);
+  std::vector<FmNode*> nodes;
+  collectHeld(&worker_.root(), visited, nodes);
   for (std::size_t i = 0; i < worker_.templates().entryCount(); ++i) {
-    collectShown(static_cast<const FmNode*>(worker_.templates().elementAt(i)), shown, visited,
-                 order);
+    collectHeld(static_cast<FmNode*>(worker_.templates().elementAt(i)), visited, nodes);
   }
-  collectShown(worker_.background(), shown, visited, order);
-  collectShown(worker_.auxNode(), shown, visited, order);
-  collectShown(auxiliaryNode_, shown, visited, order);
+  collectHeld(worker_.background(), visited, nodes);
+  collectHeld(worker_.auxNode(), visited, nodes);
+  collectHeld(auxiliaryNode_, visited, nodes);
+  return nodes;
+}
+
+FmScene::ObjectSet FmScene::shownTextures(std::vector<RWCollectable*>* order) {
+  ObjectSet shown;
+  for (const FmNode* node : heldNodes()) {
+    const auto* object = dynamic_cast<const FmObject*>(node);
+    if (!object) continue;
+    const RWOrdered& textures = object->objectTextures();
+    for (std::size_t i = 0; i < textures.entryCount(); ++i) {
+      RWCollectable* texture = textures.elementAt(i);
+      if (shown.insert(texture).second && order && texture) order->push_back(texture);
+    }
+  }
   return shown;
+}
+
+// An object may use geometry that another object's record created, and a node may
+// use a controller that another node's record created; duplicates made in play
+// share their template's geometry. The creator may be destroyed first, when it
+// expires, a flock restarts or a rocket hits it, so what the level's nodes read
+// stays with the scene until it is cleared. Duplicates still own what they make
+// in play, which is theirs alone.
+void FmScene::keepWhatTheLevelRead() {
+  const std::vector<FmNode*> nodes = heldNodes();
+  ObjectSet sharedControllers;
+  for (const FmNode* node : nodes) {
+    if (node->controller() && !node->ownsController()) sharedControllers.insert(node->controller());
+  }
+  ObjectSet kept;
+  const auto keep = [&](RWCollectable* item) {
+    if (item && kept.insert(item).second) keptFromLevel_.append(item);
+  };
+  for (FmNode* node : nodes) {
+    if (node->ownsController() && sharedControllers.count(node->controller())) {
+      keep(node->handOverController());
+    }
+    if (auto* object = dynamic_cast<FmObject*>(node)) {
+      for (RWCollectable* item : object->handOverGeometry()) keep(item);
+    }
+  }
 }
 
 // Whether an owner in the level destroys the object: the scene's fog list and
@@ -325,6 +360,7 @@ bool FmScene::heldByLevel(const RWCollectable* object) const {
 void FmScene::release() {
   worker_.release();
   sharedObjects_.clear();
+  keptFromLevel_.clear();
   textures_.clear();
   fogs_.clear();
   auxiliaryNode_ = nullptr;
@@ -333,6 +369,7 @@ void FmScene::release() {
 void FmScene::clear() {
   worker_.clear();
   sharedObjects_.clearAndDestroy();
+  keptFromLevel_.clearAndDestroy();
   textures_.clearAndDestroy();
   fogs_.clearAndDestroy();
   fogIndex_ = -1;

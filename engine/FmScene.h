@@ -40,7 +40,8 @@ public:
   // that another owner holds. Of a multi-level file's shared textures, those that
   // the level neither lists nor shows are destroyed, and those that it shows
   // without listing join the list; its other shared objects stay with the scene
-  // until it is cleared. Whenever an error propagates, the scene lets go
+  // until it is cleared, as do the geometry of the level's objects and the
+  // controllers that its nodes share. Whenever an error propagates, the scene lets go
   // of everything it read without destroying it (the reader's log releases it).
   void restoreFields(RWBinaryFile& file) override;
   // Always version 103 with one level.
@@ -99,8 +100,12 @@ private:
   void checkAuxiliaryNode() const;
   void settleShared(const std::vector<RWCollectable*>& created);
   // `order`, when given, lists the shown textures once each in the order first met.
-  ObjectSet shownTextures(std::vector<RWCollectable*>* order = nullptr) const;
+  ObjectSet shownTextures(std::vector<RWCollectable*>* order = nullptr);
+  // The worker's tree, templates, background and auxiliary node, and the scene's
+  // auxiliary node, with every node they hold, each once.
+  std::vector<FmNode*> heldNodes();
   void listUnlistedTextures();
+  void keepWhatTheLevelRead();
   bool heldByLevel(const RWCollectable* object) const;
   void release();
 
@@ -116,6 +121,9 @@ private:
   // The objects other than textures that a multi-level file shares and that no
   // owner in the level took.
   RWOrdered sharedObjects_;
+  // The geometry and shared controllers that the level's nodes read, which they use
+  // but no longer destroy.
+  RWOrdered keptFromLevel_;
   float duration_ = 0.0f;
   std::int32_t levelCount_ = 1;
   std::int32_t level_ = 1;

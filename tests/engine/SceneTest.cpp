@@ -3,12 +3,14 @@
 #include <memory>
 #include <string>
 
+#include "FmAnimatedMesh.h"
 #include "FmCamera.h"
 #include "FmFog.h"
 #include "FmLight.h"
 #include "FmMaterial.h"
 #include "FmObject.h"
 #include "FmOpenGLTexture.h"
+#include "FmRocket.h"
 #include "FmScene.h"
 #include "RWBinaryFile.h"
 #include "RWErrors.h"
@@ -281,6 +283,94 @@ TEST(SceneTest, HostileWorkersAreRefusedWithoutLeaks) {
   }
   FmScene second;
   EXPECT_NE(readInto(shared, second).find("[TREE]"), std::string::npos);
+}
+
+// Nodes of a level may use what another node's record created: an object's
+// animation and material, a node's controller. The node that read them may go
+// first (it expires) while the others use them on.
+FmMesh* meshAt(float time, float x) {
+  auto* mesh = new FmMesh;
+  mesh->setTime(time);
+  EXPECT_TRUE(mesh->setVertices({x, 0, 0, 0, 1, 0, 0, 0, 1}));
+  return mesh;
+}
+
+FmObject* animatedObject(const char* name, float expiry) {
+  auto* object = new FmObject(name, nullptr, expiry);
+  auto* animation = new FmAnimatedMesh;
+  EXPECT_TRUE(animation->addFrame(meshAt(0.0f, 1.0f)));
+  EXPECT_TRUE(animation->addFrame(meshAt(4.0f, 3.0f)));
+  EXPECT_TRUE(object->addAnimation(animation));
+  object->selectAnimation(0);
+  object->setVertexCount(3);
+  object->setMaterial(new FmMaterial);
+  auto* controller = new FmTransformController;
+  controller->position().setValue({1, 2, 3});
+  object->setController(controller);
+  return object;
+}
+
+TEST(SceneSharing, WhatANodeReadOutlivesItForTheNodesThatShareIt) {
+  TempFile path("sharing");
+  {
+    FmScene scene;
+    FmWorker& worker = scene.worker();
+    FmObject* first = animatedObject("first", 1.0f);
+    worker.addNode(first, nullptr);
+    FmNode* second = first->duplicate();
+    second->setExpiryTime(FmNode::neverExpires);
+    worker.addNode(second, nullptr);
+    auto* follower = new FmNode("follower", nullptr, -1.0f);
+    follower->setController(first->controller());
+    follower->setFlags(follower->flags() & ~FmNode::ownsControllerFlag);
+    worker.addNode(follower, nullptr);
+    writeScene(path, scene);
+  }
+  FmScene loaded;
+  ASSERT_EQ(readInto(path, loaded), "no error");
+  FmWorker& worker = loaded.worker();
+  worker.updateScene(2.0f);
+  ASSERT_EQ(worker.root().childCount(), 2u);
+  worker.updateScene(2.5f);
+  const auto* second = dynamic_cast<const FmObject*>(worker.root().childAt(0));
+  ASSERT_NE(second, nullptr);
+  ASSERT_EQ(second->positions().size(), 9u);
+  EXPECT_EQ(second->positions()[0], 1.0f);
+  ASSERT_NE(second->material(), nullptr);
+  const FmTransformController* shared = worker.root().childAt(1)->controller();
+  ASSERT_NE(shared, nullptr);
+  EXPECT_EQ(shared->position().value(), (FmPoint{1, 2, 3}));
+}
+
+// Rockets in flight are duplicates of the level's template, and share its
+// geometry: the template may expire while they fly.
+TEST(SceneSharing, RocketsFlyOnWhenTheirTemplateExpires) {
+  TempFile path("template");
+  {
+    FmScene scene;
+    auto* rocket = new FmRocket;
+    rocket->setName("rocket");
+    rocket->setExpiryTime(1.0f);
+    auto* animation = new FmAnimatedMesh;
+    EXPECT_TRUE(animation->addFrame(meshAt(0.0f, 1.0f)));
+    EXPECT_TRUE(rocket->addAnimation(animation));
+    rocket->selectAnimation(0);
+    rocket->setVertexCount(3);
+    scene.worker().addNode(rocket, nullptr);
+    scene.worker().setProjectileTemplate(rocket);
+    writeScene(path, scene);
+  }
+  FmScene loaded;
+  ASSERT_EQ(readInto(path, loaded), "no error");
+  FmWorker& worker = loaded.worker();
+  FmRocket* flying = worker.launchProjectile(0.5f);
+  ASSERT_NE(flying, nullptr);
+  worker.updateScene(1.5f);
+  EXPECT_EQ(worker.projectileTemplate(), nullptr);
+  ASSERT_EQ(worker.root().childCount(), 1u);
+  worker.updateScene(1.6f);
+  ASSERT_EQ(flying->positions().size(), 9u);
+  EXPECT_EQ(flying->positions()[0], 1.0f);
 }
 
 }  // namespace
