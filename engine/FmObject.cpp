@@ -25,6 +25,13 @@ constexpr std::uint32_t maxArrayEntries = std::numeric_limits<std::int32_t>::max
   rwRaise<RWInternalErr>(RWMessages::wrongClass, className.data(), classId, expected);
 }
 
+// The position of a face's corner in x, y, z per vertex; the face's indices are
+// checked against the count first.
+FmPoint cornerIn(std::span<const float> xyz, std::int32_t index) {
+  const auto at = static_cast<std::size_t>(index) * 3;
+  return {xyz[at], xyz[at + 1], xyz[at + 2]};
+}
+
 bool isFaceOrNil(const RWCollectable* element) {
   return !element || dynamic_cast<const FmFace*>(element) != nullptr;
 }
@@ -498,12 +505,6 @@ bool FmObject::isUsable(const FmFace& face) const {
   return face.indicesWithin(positionCount, texCoordCount(), normalCount(), colourCount);
 }
 
-FmPoint FmObject::cornerAt(std::int32_t index) const {
-  const std::span<const float> xyz = positions();
-  const auto at = static_cast<std::size_t>(index) * 3;
-  return {xyz[at], xyz[at + 1], xyz[at + 2]};
-}
-
 void FmObject::setDisplayList(std::int32_t displayList) {
   displayList_ = displayList;
   if (currentFrame_) currentFrame_->setDisplayList(displayList);
@@ -632,14 +633,15 @@ void FmObject::computeBounds(int value) {
 }
 
 void FmObject::computeFacePlanes() {
-  const auto positionCount = static_cast<int>(positions().size() / 3);
+  const std::span<const float> xyz = positions();
+  const auto positionCount = static_cast<int>(xyz.size() / 3);
   for (int i = 0; i < faceCount(); ++i) {
     FmFace* face = faceAt(i);
     if (!face || !face->indicesWithin(positionCount, 0, 0, 0)) continue;
     const FmFace::Corners& corner = face->vertexIndex();
-    const FmPoint a = cornerAt(corner[0]);
-    const FmPoint b = cornerAt(corner[1]);
-    const FmPoint c = cornerAt(corner[2]);
+    const FmPoint a = cornerIn(xyz, corner[0]);
+    const FmPoint b = cornerIn(xyz, corner[1]);
+    const FmPoint c = cornerIn(xyz, corner[2]);
     face->computePlane(a, b, c);
     face->computeSphere(a, b, c);
   }
@@ -649,13 +651,15 @@ bool FmObject::hitBySphere(const FmPoint& point, float radius) {
   FmMatrix inverse;
   if (!getInverseWorldMatrix(inverse)) inverse = FmMatrix::identity();
   const FmPoint local = transformed(inverse, point);
-  const auto positionCount = static_cast<int>(positions().size() / 3);
-  for (int i = 0; i < faceCount(); ++i) {
+  const std::span<const float> xyz = positions();
+  const auto positionCount = static_cast<int>(xyz.size() / 3);
+  const int count = faceCount();
+  for (int i = 0; i < count; ++i) {
     FmFace* face = faceAt(i);
     if (!face || !face->indicesWithin(positionCount, 0, 0, 0)) continue;
     const FmFace::Corners& corner = face->vertexIndex();
-    if (face->touches(local, radius, cornerAt(corner[0]), cornerAt(corner[1]),
-                      cornerAt(corner[2]))) {
+    if (face->touches(local, radius, cornerIn(xyz, corner[0]), cornerIn(xyz, corner[1]),
+                      cornerIn(xyz, corner[2]))) {
       return true;
     }
   }

@@ -201,7 +201,6 @@ private:
   void copyGeometryFrom(const FmObject& other);
   void copyFieldsFrom(const FmObject& other);
   FmMatrix worldMatrix() const;
-  FmPoint cornerAt(std::int32_t index) const;
   float distanceFor(const FmPoint& d) const;
 
   FmMaterial* material_ = nullptr;
