@@ -207,13 +207,20 @@ void FmFlock::setPrototype(FmObject* prototype, bool owned) {
   prototypeOwned_ = owned ? 1 : 0;
 }
 
+FmObject* FmFlock::handOverPrototype() {
+  if (!prototypeOwned_ || !prototype_ || prototypeHandedOver_) return nullptr;
+  prototypeHandedOver_ = true;
+  return prototype_;
+}
+
 void FmFlock::destroyPrototype() {
-  if (prototypeOwned_ && prototype_) {
+  if (prototypeOwned_ && prototype_ && !prototypeHandedOver_) {
     prototype_->ownSubtree();
     delete prototype_;
   }
   prototype_ = nullptr;
   prototypeOwned_ = 0;
+  prototypeHandedOver_ = false;
 }
 
 bool FmFlock::setMemberCount(std::int32_t count) {

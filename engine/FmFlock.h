@@ -86,6 +86,9 @@ public:
   // so the prototype is replaced only while the flock has no members.
   void setPrototype(FmObject* prototype, bool owned);
   bool prototypeOwned() const { return prototypeOwned_ != 0; }
+  // The prototype that the flock owns, which it goes on using but no longer destroys:
+  // the caller takes it over. Nil when the flock owns none. The stored flag stays.
+  FmObject* handOverPrototype();
   bool active() const { return active_ != 0; }
   void setActive(bool active) { active_ = active ? 1 : 0; }
   std::int32_t memberCount() const { return memberCount_; }
@@ -144,6 +147,7 @@ private:
   float repelScale_ = 0;
   FmObject* prototype_ = nullptr;
   std::int32_t prototypeOwned_ = 0;
+  bool prototypeHandedOver_ = false;
   std::int32_t active_ = 1;
   std::int32_t memberCount_ = 0;
   float repelThreshold_ = 0;

@@ -282,6 +282,12 @@ void FmRocket::setExplosion(FmObject* explosion) {
   ownsExplosion_ = explosion != nullptr;
 }
 
+FmObject* FmRocket::handOverExplosion() {
+  if (!ownsExplosion_) return nullptr;
+  ownsExplosion_ = false;
+  return explosion_;
+}
+
 void FmRocket::destroyExplosion() {
   if (ownsExplosion_ && explosion_) {
     explosion_->ownSubtree();

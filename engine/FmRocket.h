@@ -61,6 +61,9 @@ public:
   // Takes ownership; destroys an owned previous explosion.
   void setExplosion(FmObject* explosion);
   bool ownsExplosion() const { return ownsExplosion_; }
+  // The explosion that the rocket owns, which it goes on using but no longer
+  // destroys: the caller takes it over. Nil when the rocket owns none.
+  FmObject* handOverExplosion();
 
 private:
   void coast(FmObject& target, const FmMatrix& world, FmWorker* worker) const;

@@ -64,6 +64,12 @@ bool anyOwned(const ObjectSet& owned, const RWCollectable* texture) {
 // that they copy at run time: a rocket's explosion and a flock's prototype. A file
 // may lead such a reference back into the tree; each node is visited once.
 // `order` lists each shown texture once, in the order first met.
+// The node and every node below it.
+void collectTree(const FmNode* node, ObjectSet& tree) {
+  tree.insert(node);
+  for (std::size_t i = 0; i < node->childCount(); ++i) collectTree(node->childAt(i), tree);
+}
+
 // The node and every node that it holds, each once: its children, a rocket's
 // explosion and a flock's prototype, and theirs.
 void collectHeld(FmNode* node, ObjectSet& visited, std::vector<FmNode*>& nodes) {
@@ -294,6 +300,38 @@ void FmScene::settleShared(const std::vector<RWCollectable*>& created) {
   }
 }
 
+void FmScene::keepExplosionOf(FmRocket& rocket, const ObjectSet& tree) {
+  FmObject* explosion = rocket.explosion();
+  if (explosion && !rocket.ownsExplosion() && tree.count(explosion)) {
+    auto* copy = static_cast<FmObject*>(explosion->clone());
+    copy->setParent(nullptr);
+    rocket.setExplosion(copy);
+  }
+  keepNode(rocket.handOverExplosion());
+}
+
+void FmScene::keepPrototypeOf(FmFlock& flock, const ObjectSet& tree) {
+  FmObject* prototype = flock.prototype();
+  if (prototype && !flock.prototypeOwned() && tree.count(prototype)) {
+    auto* copy = static_cast<FmObject*>(prototype->clone());
+    copy->setParent(nullptr);
+    flock.setPrototype(copy, true);
+  }
+  keepNode(flock.handOverPrototype());
+}
+
+void FmScene::keepNode(FmNode* node) {
+  if (node && keptNodes_.indexOf(node) == RW_NPOS) keptNodes_.append(node);
+}
+
+void FmScene::destroyKeptNodes() {
+  while (keptNodes_.entryCount() > 0) {
+    auto* node = static_cast<FmNode*>(keptNodes_.removeAt(keptNodes_.entryCount() - 1));
+    node->ownSubtree();
+    delete node;
+  }
+}
+
 std::vector<FmNode*> FmScene::heldNodes() {
   ObjectSet visited;
   std::vector<FmNode*> nodes;
@@ -323,11 +361,19 @@ FmScene::ObjectSet FmScene::shownTextures(std::vector<RWCollectable*>* order) {
 
 // An object may use geometry that another object's record created, and a node may
 // use a controller that another node's record created; duplicates made in play
-// share their template's geometry. The creator may be destroyed first, when it
-// expires, a flock restarts or a rocket hits it, so what the level's nodes read
-// stays with the scene until it is cleared. Duplicates still own what they make
-// in play, which is theirs alone.
+// share their template's geometry and explosion. The creator may be destroyed
+// first, when it expires, a flock restarts or a rocket hits it, so what the level's
+// nodes read stays with the scene until it is cleared: geometry, shared
+// controllers, rockets' explosions and flocks' prototypes. An explosion or
+// prototype that is a node of the tree, which may expire, is replaced by a copy of
+// its own. Duplicates still own what they make in play, which is theirs alone.
 void FmScene::keepWhatTheLevelRead() {
+  ObjectSet tree;
+  collectTree(&worker_.root(), tree);
+  for (FmNode* node : heldNodes()) {
+    if (auto* rocket = dynamic_cast<FmRocket*>(node)) keepExplosionOf(*rocket, tree);
+    if (auto* flock = dynamic_cast<FmFlock*>(node)) keepPrototypeOf(*flock, tree);
+  }
   const std::vector<FmNode*> nodes = heldNodes();
   ObjectSet sharedControllers;
   for (const FmNode* node : nodes) {
@@ -360,6 +406,7 @@ bool FmScene::heldByLevel(const RWCollectable* object) const {
 void FmScene::release() {
   worker_.release();
   sharedObjects_.clear();
+  keptNodes_.clear();
   keptFromLevel_.clear();
   textures_.clear();
   fogs_.clear();
@@ -369,6 +416,7 @@ void FmScene::release() {
 void FmScene::clear() {
   worker_.clear();
   sharedObjects_.clearAndDestroy();
+  destroyKeptNodes();
   keptFromLevel_.clearAndDestroy();
   textures_.clearAndDestroy();
   fogs_.clearAndDestroy();

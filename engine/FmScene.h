@@ -10,8 +10,10 @@
 #include "FmWorker.h"
 #include "RWOrdered.h"
 
+class FmFlock;
 class FmFog;
 class FmOpenGLTexture;
+class FmRocket;
 
 // The persistent root of one scene file: the scene-wide settings, the fogs, all
 // textures and the worker with its node tree. Files may hold several levels; the
@@ -106,6 +108,10 @@ private:
   std::vector<FmNode*> heldNodes();
   void listUnlistedTextures();
   void keepWhatTheLevelRead();
+  void keepExplosionOf(FmRocket& rocket, const ObjectSet& tree);
+  void keepPrototypeOf(FmFlock& flock, const ObjectSet& tree);
+  void keepNode(FmNode* node);
+  void destroyKeptNodes();
   bool heldByLevel(const RWCollectable* object) const;
   void release();
 
@@ -124,6 +130,8 @@ private:
   // The geometry and shared controllers that the level's nodes read, which they use
   // but no longer destroy.
   RWOrdered keptFromLevel_;
+  // The explosions and prototypes that the level's rockets and flocks read.
+  RWOrdered keptNodes_;
   float duration_ = 0.0f;
   std::int32_t levelCount_ = 1;
   std::int32_t level_ = 1;

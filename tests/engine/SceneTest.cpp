@@ -5,6 +5,7 @@
 
 #include "FmAnimatedMesh.h"
 #include "FmCamera.h"
+#include "FmFlock.h"
 #include "FmFog.h"
 #include "FmLight.h"
 #include "FmMaterial.h"
@@ -356,6 +357,7 @@ TEST(SceneSharing, RocketsFlyOnWhenTheirTemplateExpires) {
     EXPECT_TRUE(rocket->addAnimation(animation));
     rocket->selectAnimation(0);
     rocket->setVertexCount(3);
+    rocket->setExplosion(animatedObject("blast", -1.0f));
     scene.worker().addNode(rocket, nullptr);
     scene.worker().setProjectileTemplate(rocket);
     writeScene(path, scene);
@@ -363,14 +365,63 @@ TEST(SceneSharing, RocketsFlyOnWhenTheirTemplateExpires) {
   FmScene loaded;
   ASSERT_EQ(readInto(path, loaded), "no error");
   FmWorker& worker = loaded.worker();
+  // The template's expiry time is also the copies' lifetime: this one flies until 1.5.
   FmRocket* flying = worker.launchProjectile(0.5f);
   ASSERT_NE(flying, nullptr);
-  worker.updateScene(1.5f);
+  worker.updateScene(1.2f);
   EXPECT_EQ(worker.projectileTemplate(), nullptr);
   ASSERT_EQ(worker.root().childCount(), 1u);
-  worker.updateScene(1.6f);
+  worker.updateScene(1.3f);
   ASSERT_EQ(flying->positions().size(), 9u);
   EXPECT_EQ(flying->positions()[0], 1.0f);
+  ASSERT_NE(flying->explosion(), nullptr);
+  EXPECT_EQ(flying->explosion()->name().view(), "blast");
+}
+
+// A rocket's explosion and a flock's prototype may be nodes that other records
+// created, or nodes of the tree, which expire.
+TEST(SceneSharing, ExplosionsAndPrototypesOutliveTheNodesThatHeldThem) {
+  TempFile path("held");
+  {
+    FmScene scene;
+    FmWorker& worker = scene.worker();
+    auto* first = new FmFlock;
+    first->setName("first");
+    first->setExpiryTime(1.0f);
+    first->setPrototype(animatedObject("creature", -1.0f), true);
+    ASSERT_TRUE(first->setMemberCount(2));
+    worker.addNode(first, nullptr);
+    auto* second = new FmFlock;
+    second->setName("second");
+    second->setPrototype(first->prototype(), false);
+    ASSERT_TRUE(second->setMemberCount(3));
+    worker.addNode(second, nullptr);
+    FmObject* blast = animatedObject("blast", 1.0f);
+    worker.addNode(blast, nullptr);
+    auto* rocket = new FmRocket;
+    rocket->setName("rocket");
+    rocket->setExplosion(blast);
+    ASSERT_TRUE(worker.addTemplate(rocket));
+    worker.setProjectileTemplate(rocket);
+    writeScene(path, scene);
+    worker.detachNode(blast);
+  }
+  FmScene loaded;
+  ASSERT_EQ(readInto(path, loaded), "no error");
+  FmWorker& worker = loaded.worker();
+  worker.updateScene(2.0f);
+  ASSERT_EQ(worker.root().childCount(), 1u);
+  auto* second = dynamic_cast<FmFlock*>(worker.root().childAt(0));
+  ASSERT_NE(second, nullptr);
+  ASSERT_NE(second->prototype(), nullptr);
+  EXPECT_EQ(second->prototype()->name().view(), "creature");
+  second->populate(2.0f);
+  EXPECT_EQ(second->childCount(), 3u);
+  const FmRocket* rocket = worker.projectileTemplate();
+  ASSERT_NE(rocket, nullptr);
+  ASSERT_NE(rocket->explosion(), nullptr);
+  EXPECT_EQ(rocket->explosion()->name().view(), "blast");
+  EXPECT_EQ(rocket->explosion()->parent(), nullptr);
 }
 
 }  // namespace
