@@ -59,19 +59,15 @@ bool anyOwned(const ObjectSet& owned, const RWCollectable* texture) {
   return false;
 }
 
-// The textures that the objects of the subtree show.
-// The textures that the node and its descendants show, including those of the nodes
-// that they copy at run time: a rocket's explosion and a flock's prototype. A file
-// may lead such a reference back into the tree; each node is visited once.
-// `order` lists each shown texture once, in the order first met.
 // The node and every node below it.
 void collectTree(const FmNode* node, ObjectSet& tree) {
   tree.insert(node);
   for (std::size_t i = 0; i < node->childCount(); ++i) collectTree(node->childAt(i), tree);
 }
 
-// The node and every node that it holds, each once: its children, a rocket's
-// explosion and a flock's prototype, and theirs.
+// The node and every node that it holds, each once: its children and the nodes that
+// it copies at run time, a rocket's explosion and a flock's prototype, and theirs. A
+// file may lead such a reference back into the tree.
 void collectHeld(FmNode* node, ObjectSet& visited, std::vector<FmNode*>& nodes) {
   if (!node || !visited.insert(node).second) return;
   nodes.push_back(node);
