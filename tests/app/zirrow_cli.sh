@@ -8,14 +8,11 @@ version=$3
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-fail() {
-  echo "FAIL: $*" >&2
-  exit 1
-}
+source "$(dirname "${BASH_SOURCE[0]}")/../ShellTest.sh"
 
 # Exactly --help or --version prints and ends without opening a window or taking the lock.
-export XDG_RUNTIME_DIR=$work/run ZIRROW_SETTINGS=$work/settings.reg SDL_VIDEODRIVER=none
-mkdir -m 700 "$XDG_RUNTIME_DIR"
+sandbox_game_files "$work"
+export SDL_VIDEODRIVER=none
 help=$("$zirrow" --help) || fail "zirrow --help ended with status $?"
 [[ $help == "usage: zirrow LEVELFILE"* ]] || fail "zirrow --help printed: $help"
 [ "$("$zirrow" --version)" = "zirrow $version" ] || fail "zirrow --version printed: $("$zirrow" --version)"
@@ -25,7 +22,6 @@ if "$zirrow" --version >/dev/full 2>"$work/err"; then fail "a lost --version tex
 grep -q "can't write to standard output" "$work/err" || fail "a lost text was not reported: $(cat "$work/err")"
 
 # The icon tool writes a PNG of the size asked for.
-png_size() { od -An -tu1 -j16 -N8 "$1" | awk '{print $3 * 256 + $4 "x" $7 * 256 + $8}'; }
 "$icon_tool" 48 "$work/icon48.png" || fail "zirrow-icon 48 failed"
 [ "$(head -c 8 "$work/icon48.png" | od -An -tx1 | tr -d ' ')" = 89504e470d0a1a0a ] ||
   fail "zirrow-icon wrote no PNG"

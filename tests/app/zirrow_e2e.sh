@@ -16,16 +16,10 @@ work=$(mktemp -d)
 game=
 manager=
 trap 'kill $game $manager 2>/dev/null; rm -rf "$work"' EXIT
-export ZIRROW_SETTINGS=$work/settings.reg
-export XDG_RUNTIME_DIR=$work/run
-mkdir -m 700 "$XDG_RUNTIME_DIR"
+source "$(dirname "${BASH_SOURCE[0]}")/../ShellTest.sh"
+sandbox_game_files "$work"
 # The settings key exists, as an installer leaves it; the game itself never creates it.
-printf 'Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Fenmarrow\\ZirrowDemo]\r\n"level"=dword:00000007\r\n"useLevel"=dword:00000001\r\n' >"$ZIRROW_SETTINGS"
-
-fail() {
-  echo "FAIL: $*" >&2
-  exit 1
-}
+write_settings_key '"level"=dword:00000007' '"useLevel"=dword:00000001'
 
 # Waits for the message box of that title, then closes it with Return as a player would.
 dismiss_box() {
@@ -107,11 +101,7 @@ sleep 2
 xdotool key F5
 xdotool key Escape
 
-for _ in $(seq 1 300); do
-  kill -0 "$game" 2>/dev/null || break
-  sleep 0.2
-done
-kill -0 "$game" 2>/dev/null && fail "the game did not end after Escape"
+wait_for_end "$game" 60 || fail "the game did not end after Escape"
 wait "$game"
 status=$?
 [ "$status" -eq 0 ] || fail "the game ended with status $status"

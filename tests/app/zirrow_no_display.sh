@@ -8,13 +8,10 @@ level_tool=$2
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-fail() {
-  echo "FAIL: $*" >&2
-  exit 1
-}
+source "$(dirname "${BASH_SOURCE[0]}")/../ShellTest.sh"
 
-export XDG_RUNTIME_DIR=$work/run ZIRROW_SETTINGS=$work/settings.reg SDL_AUDIODRIVER=dummy
-mkdir -m 700 "$XDG_RUNTIME_DIR"
+sandbox_game_files "$work"
+export SDL_AUDIODRIVER=dummy
 "$level_tool" demo "$work/demo" >/dev/null || fail "the demo can't be written"
 cd "$work/demo" || fail "no demo directory"
 

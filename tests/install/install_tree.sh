@@ -14,10 +14,7 @@ start=${4:-}
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-fail() {
-  echo "FAIL: $*" >&2
-  exit 1
-}
+source "$(dirname "${BASH_SOURCE[0]}")/../ShellTest.sh"
 root=$work/root
 DESTDIR=$root cmake --install "$build" >"$work/install.log" 2>&1 || fail "cmake --install failed: $(cat "$work/install.log")"
 tree=$root$prefix
@@ -40,7 +37,6 @@ grep -qx "Path=$prefix/share/zirrow" "$entry" || fail "the entry does not play t
 grep -qx "Exec=zirrow demo.zrw" "$entry" || fail "the entry does not start the demo"
 icon=$(sed -n 's/^Icon=//p' "$entry")
 
-png_size() { od -An -tu1 -j16 -N8 "$1" | awk '{print $3 * 256 + $4 "x" $7 * 256 + $8}'; }
 for size in 32 48 64 128 256; do
   picture=$tree/share/icons/hicolor/${size}x${size}/apps/$icon.png
   [ -f "$picture" ] || fail "no ${size}x${size} icon named $icon"

@@ -7,10 +7,7 @@ set -uo pipefail
 entry=$1
 root=${2:-}
 
-fail() {
-  echo "FAIL: $*" >&2
-  exit 1
-}
+source "$(dirname "${BASH_SOURCE[0]}")/../ShellTest.sh"
 value() { sed -n "s/^$1=//p" "$entry" | head -n 1; }
 
 [ -f "$entry" ] || fail "no desktop entry $entry"
@@ -27,11 +24,11 @@ program=$(command -v "${words[0]}") || fail "the entry's program ${words[0]} is 
 work=$(mktemp -d)
 game=
 trap 'kill $game 2>/dev/null; rm -rf "$work"' EXIT
-export ZIRROW_SETTINGS=$work/settings.reg XDG_RUNTIME_DIR=$work/run SDL_AUDIODRIVER=dummy
-mkdir -m 700 "$XDG_RUNTIME_DIR"
+sandbox_game_files "$work"
+export SDL_AUDIODRIVER=dummy
 # The settings key exists, as installing the game for a player leaves it: Escape saves
 # into it, and a save that fails would stop at its message box.
-printf 'Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Fenmarrow\\ZirrowDemo]\r\n' >"$ZIRROW_SETTINGS"
+write_settings_key
 
 cd "$root$folder" || fail "the entry's folder $root$folder does not exist"
 "$program" "${words[@]:1}" 2>"$work/stderr" &
@@ -42,11 +39,7 @@ sleep 2
 kill -0 "$game" 2>/dev/null || fail "the game ended early: $(cat "$work/stderr")"
 xdotool windowfocus --sync "$window" 2>/dev/null || true
 xdotool key --window "$window" Escape
-for _ in $(seq 1 150); do
-  kill -0 "$game" 2>/dev/null || break
-  sleep 0.2
-done
-kill -0 "$game" 2>/dev/null && fail "the game did not end after Escape"
+wait_for_end "$game" 30 || fail "the game did not end after Escape"
 wait "$game"
 status=$?
 game=
