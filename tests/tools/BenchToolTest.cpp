@@ -15,16 +15,11 @@
 #include "FmCamera.h"
 #include "FmClock.h"
 #include "FmEngine.h"
-#include "FmFace.h"
 #include "FmFlock.h"
-#include "FmMesh.h"
-#include "FmObject.h"
 #include "FmScene.h"
-#include "FmTransformController.h"
 #include "GameLevel.h"
 #include "LevelFile.h"
-#include "RWBinaryFile.h"
-#include "RWObjectProtocol.h"
+#include "LevelParts.h"
 #include "SteppedClock.h"
 #include "TempFile.h"
 
@@ -59,12 +54,7 @@ std::optional<BenchOptions> parsed(const std::vector<std::string>& arguments) {
 void writeFlockLevel(const TempFile& path, float timeLimit) {
   FmScene scene;
   FmWorker& worker = scene.worker();
-  auto* gull = new FmObject("gull", nullptr, -1.0f);
-  auto* frame = new FmMesh;
-  ASSERT_TRUE(frame->setVertices({1, 0, 0, 0, 1, 0, 0, 0, 1}));
-  gull->setCurrentFrame(frame);
-  gull->setVertexCount(3);
-  worker.addNode(gull, nullptr);
+  worker.addNode(LevelParts::stillObject("gull", {1, 0, 0, 0, 1, 0, 0, 0, 1}, {}), nullptr);
   auto* flock = new FmFlock;
   flock->setName("gulls*gull");
   flock->setPrototype(nullptr, true);
@@ -74,36 +64,18 @@ void writeFlockLevel(const TempFile& path, float timeLimit) {
   flock->setCruiseFactor(1.0f);
   flock->setTimeLimit(timeLimit);
   worker.addNode(flock, nullptr);
-  RWBinaryFile file(path.c_str(), "wb");
-  writeObject(file, &scene);
+  LevelParts::writeLevel(path.c_str(), scene);
 }
 
 // A camera looking along -z at a square of two triangles five units away.
 void writeSquareLevel(const TempFile& path) {
   FmScene scene;
   FmWorker& worker = scene.worker();
-  auto* camera = new FmCamera("eye", nullptr, -1.0f);
-  camera->setController(new FmTransformController);
-  camera->controller()->addPositionKey({0, 0, 0}, 0.0f);
+  FmCamera* camera = LevelParts::cameraAt("eye", {0, 0, 0});
   worker.addNode(camera, nullptr);
   worker.setCamera(camera);
-  auto* wall = new FmObject("wall", nullptr, -1.0f);
-  wall->setController(new FmTransformController);
-  wall->controller()->addPositionKey({0, 0, -5}, 0.0f);
-  auto* frame = new FmMesh;
-  ASSERT_TRUE(frame->setVertices({-1, -1, 0, 1, -1, 0, 1, 1, 0, -1, 1, 0}));
-  wall->setCurrentFrame(frame);
-  wall->setVertexCount(4);
-  auto* faces = new RWOrdered;
-  for (const FmFace::Corners& corners : {FmFace::Corners{0, 1, 2}, FmFace::Corners{0, 2, 3}}) {
-    auto* face = new FmFace;
-    face->setVertexIndex(corners);
-    faces->append(face);
-  }
-  ASSERT_TRUE(wall->setFaces(faces));
-  worker.addNode(wall, nullptr);
-  RWBinaryFile file(path.c_str(), "wb");
-  writeObject(file, &scene);
+  worker.addNode(LevelParts::squareWall("wall"), nullptr);
+  LevelParts::writeLevel(path.c_str(), scene);
 }
 
 std::size_t occurrences(const std::string& text, const std::string& part) {

@@ -30,6 +30,7 @@
 #include "FmSeaObject.h"
 #include "FmTimerBarController.h"
 #include "LevelCommands.h"
+#include "LevelToolRun.h"
 #include "WaveSynth.h"
 
 namespace {
@@ -119,18 +120,6 @@ std::vector<std::int16_t> samplesOf(const std::vector<std::uint8_t>& bytes) {
     samples.push_back(static_cast<std::int16_t>(le16(bytes, at)));
   }
   return samples;
-}
-
-struct ToolRun {
-  int status;
-  std::string out;
-  std::string err;
-};
-
-ToolRun levelTool(const std::vector<std::string>& arguments) {
-  std::ostringstream out, err;
-  const int status = runLevelTool(arguments, out, err);
-  return {status, out.str(), err.str()};
 }
 
 std::vector<unsigned char> bytesOf(const fs::path& path) {
@@ -518,15 +507,16 @@ TEST(LevelToolUsage, BadArgumentsNameTheProblem) {
   const struct {
     std::vector<std::string> arguments;
     const char* problem;
-  } cases[] = {{{}, "no command given"},
-               {{"frobnicate"}, "unknown command 'frobnicate'"},
-               {{"demo"}, "DIR is required"},
-               {{"demo", "a", "b"}, "The following argument was not expected: b"},
-               {{"demo", "--level", "2", "a"}, "The following arguments were not expected: a --level"},
-               {{"check", "--level", "two", "f"}, "Could not convert: --level = two"},
-               {{"check", "f", "--level"}, "--level: 1 required N missing"},
-               {{"check", "--json", "f"}, "The following argument was not expected: --json"},
-               {{"dump"}, "FILE is required"}};
+  } cases[] = {
+      {{}, "no command given"},
+      {{"frobnicate"}, "unknown command 'frobnicate'"},
+      {{"demo"}, "DIR is required"},
+      {{"demo", "a", "b"}, "The following argument was not expected: b"},
+      {{"demo", "--level", "2", "a"}, "The following arguments were not expected: a --level"},
+      {{"check", "--level", "two", "f"}, "Could not convert: --level = two"},
+      {{"check", "f", "--level"}, "--level: 1 required N missing"},
+      {{"check", "--json", "f"}, "The following argument was not expected: --json"},
+      {{"dump"}, "FILE is required"}};
   for (const auto& [arguments, problem] : cases) {
     const auto run = levelTool(arguments);
     EXPECT_EQ(run.status, 2) << problem;

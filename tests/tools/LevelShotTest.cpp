@@ -5,40 +5,17 @@
 #include <string>
 #include <vector>
 
-#include "DesignerCommands.h"
 #include "FmCamera.h"
-#include "FmFace.h"
-#include "FmMesh.h"
-#include "FmObject.h"
 #include "FmScene.h"
-#include "FmTransformController.h"
 #include "ImageFile.h"
+#include "LevelParts.h"
 #include "LevelShot.h"
-#include "RWBinaryFile.h"
-#include "RWObjectProtocol.h"
+#include "LevelToolRun.h"
 #include "TempFile.h"
 
 namespace {
 
-struct ToolRun {
-  int status;
-  std::string out;
-  std::string err;
-};
-
-ToolRun levelTool(const std::vector<std::string>& arguments) {
-  std::ostringstream out, err;
-  const int status = runDesignerTool(arguments, out, err);
-  return {status, out.str(), err.str()};
-}
-
-FmCamera* cameraAt(const char* name, const FmPoint& position) {
-  auto* camera = new FmCamera(name, nullptr, -1.0f);
-  camera->setController(new FmTransformController);
-  camera->controller()->addPositionKey(position, 0.0f);
-  camera->setFarClip(100.0f);
-  return camera;
-}
+using LevelParts::cameraAt;
 
 // A white square two units wide, facing +z, at (0, 0, -5); the camera "eye" at the
 // origin looks at it, the camera "aside" at (30, 0, 0) looks past it.
@@ -49,23 +26,8 @@ void writeSquareLevel(const TempFile& path) {
   worker.addNode(eye, nullptr);
   worker.addNode(cameraAt("aside", {30, 0, 0}), nullptr);
   worker.setCamera(eye);
-  auto* wall = new FmObject("wall", nullptr, -1.0f);
-  wall->setController(new FmTransformController);
-  wall->controller()->addPositionKey({0, 0, -5}, 0.0f);
-  auto* frame = new FmMesh;
-  ASSERT_TRUE(frame->setVertices({-1, -1, 0, 1, -1, 0, 1, 1, 0, -1, 1, 0}));
-  wall->setCurrentFrame(frame);
-  wall->setVertexCount(4);
-  auto* faces = new RWOrdered;
-  for (const FmFace::Corners& corners : {FmFace::Corners{0, 1, 2}, FmFace::Corners{0, 2, 3}}) {
-    auto* face = new FmFace;
-    face->setVertexIndex(corners);
-    faces->append(face);
-  }
-  ASSERT_TRUE(wall->setFaces(faces));
-  worker.addNode(wall, nullptr);
-  RWBinaryFile file(path.c_str(), "wb");
-  writeObject(file, &scene);
+  worker.addNode(LevelParts::squareWall("wall"), nullptr);
+  LevelParts::writeLevel(path.c_str(), scene);
 }
 
 // The pixel at x, y counted from the top left, as a viewer sees the picture.

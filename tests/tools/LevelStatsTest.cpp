@@ -7,50 +7,18 @@
 #include <vector>
 
 #include "DemoWriter.h"
-#include "DesignerCommands.h"
-#include "FmFace.h"
 #include "FmFlock.h"
-#include "FmMesh.h"
-#include "FmObject.h"
 #include "FmOpenGLAnimatedTexture.h"
 #include "FmOpenGLTexture.h"
 #include "FmScene.h"
-#include "FmTransformController.h"
+#include "LevelParts.h"
 #include "LevelStats.h"
-#include "RWBinaryFile.h"
-#include "RWObjectProtocol.h"
+#include "LevelToolRun.h"
 #include "TempFile.h"
 
 namespace {
 
-struct ToolRun {
-  int status;
-  std::string out;
-  std::string err;
-};
-
-ToolRun levelTool(const std::vector<std::string>& arguments) {
-  std::ostringstream out, err;
-  const int status = runDesignerTool(arguments, out, err);
-  return {status, out.str(), err.str()};
-}
-
-// An object of `triangles` triangles that share three corners.
-FmObject* triangles(const char* name, int count) {
-  auto* object = new FmObject(name, nullptr, -1.0f);
-  auto* frame = new FmMesh;
-  EXPECT_TRUE(frame->setVertices({1, 0, 0, 0, 1, 0, 0, 0, 1}));
-  object->setCurrentFrame(frame);
-  object->setVertexCount(3);
-  auto* faces = new RWOrdered;
-  for (int i = 0; i < count; ++i) {
-    auto* face = new FmFace;
-    face->setVertexIndex({0, 1, 2});
-    faces->append(face);
-  }
-  EXPECT_TRUE(object->setFaces(faces));
-  return object;
-}
+using LevelParts::triangles;
 
 FmOpenGLTexture* texture(const char* name, int width, int height) {
   auto* image = new FmOpenGLTexture(name);
@@ -81,8 +49,7 @@ void writeFlockLevel(const TempFile& path) {
   ASSERT_TRUE(flicker->addFrame(texture("a", 2, 2)));
   ASSERT_TRUE(flicker->addFrame(texture("b", 2, 2)));
   ASSERT_TRUE(scene.addTexture(flicker));
-  RWBinaryFile file(path.c_str(), "wb");
-  writeObject(file, &scene);
+  LevelParts::writeLevel(path.c_str(), scene);
 }
 
 // 256x64, 128x32, 64x16, 32x8, 16x4, 8x2, 4x1, 2x1, 1x1 texels, 4 bytes each.

@@ -16,24 +16,12 @@
 #include "FmScene.h"
 #include "LevelCommands.h"
 #include "LevelFile.h"
-#include "RWBinaryFile.h"
-#include "RWObjectProtocol.h"
+#include "LevelParts.h"
+#include "LevelToolRun.h"
 #include "TempFile.h"
 #include "engine/SceneBytes.h"
 
 namespace {
-
-struct SceneToolRun {
-  int status;
-  std::string out;
-  std::string err;
-};
-
-SceneToolRun levelTool(const std::vector<std::string>& arguments) {
-  std::ostringstream out, err;
-  const int status = runLevelTool(arguments, out, err);
-  return {status, out.str(), err.str()};
-}
 
 FmMesh* frameAt(float time, float x) {
   auto* mesh = new FmMesh;
@@ -81,8 +69,7 @@ void writeScene(const TempFile& path, std::int32_t listedSailBlendMode = -1) {
   if (listedSailBlendMode >= 0) sail->setBlendMode(listedSailBlendMode);
   worker.setCamera(camera);
   scene.setAuxiliaryNode(new FmNode("aux", nullptr, -1.0f));
-  RWBinaryFile file(path.c_str(), "wb");
-  writeObject(file, &scene);
+  LevelParts::writeLevel(path.c_str(), scene);
 }
 
 }  // namespace
@@ -109,7 +96,7 @@ TEST(LevelToolScene, SceneWrittenByTheEngineReadsBackAndDumps) {
   ASSERT_NE(file.scene()->auxiliaryNode(), nullptr);
   EXPECT_EQ(file.scene()->auxiliaryNode()->name(), "aux");
 
-  const SceneToolRun dump = levelTool({"dump", path.c_str()});
+  const ToolRun dump = levelTool({"dump", path.c_str()});
   EXPECT_EQ(dump.status, 0) << dump.err;
   for (const char* expected :
        {"#1 FmScene (0x0469)", "FmWorker (0x0478)", "FmCamera (0x046A)", "FmLight (0x047A)",
@@ -122,7 +109,7 @@ TEST(LevelToolScene, SceneWrittenByTheEngineReadsBackAndDumps) {
 TEST(LevelToolScene, AnObjectListedAgainstItsBlendModeMovesToItsListWithAWarning) {
   TempFile path("relisted");
   writeScene(path, 3);
-  const SceneToolRun check = levelTool({"check", path.c_str()});
+  const ToolRun check = levelTool({"check", path.c_str()});
   EXPECT_EQ(check.status, 0);
   EXPECT_EQ(check.out,
             "warning: object \"sail\" with blend mode 3 was listed with the opaque objects; it "
@@ -144,13 +131,13 @@ TEST(LevelToolScene, MultiLevelFilesReadTheChosenLevel) {
   TempFile path("levels");
   path.write(SceneBytes::multiLevel().bytes());
   EXPECT_EQ(levelTool({"check", "--level", "2", path.c_str()}).out, "ok\n");
-  const SceneToolRun second = levelTool({"dump", "--level", "2", path.c_str()});
+  const ToolRun second = levelTool({"dump", "--level", "2", path.c_str()});
   EXPECT_EQ(second.status, 0) << second.err;
   EXPECT_NE(second.out.find("  name: \"second\"\n"), std::string::npos) << second.out;
   EXPECT_NE(second.out.find("  name: \"two\"\n"), std::string::npos) << second.out;
   EXPECT_EQ(second.out.find("  name: \"one\"\n"), std::string::npos) << second.out;
 
-  const SceneToolRun outside = levelTool({"check", "--level", "4", path.c_str()});
+  const ToolRun outside = levelTool({"check", "--level", "4", path.c_str()});
   EXPECT_EQ(outside.status, 1);
   EXPECT_EQ(outside.out, "[LEVEL] Level 4 does not exist: the file holds 3 levels\n");
   EXPECT_EQ(levelTool({"check", "--level", "x", path.c_str()}).status, 2);

@@ -14,24 +14,12 @@
 #include "FmTransformController.h"
 #include "LevelCommands.h"
 #include "LevelFile.h"
-#include "RWBinaryFile.h"
-#include "RWObjectProtocol.h"
+#include "LevelParts.h"
+#include "LevelToolRun.h"
 #include "RWOrdered.h"
 #include "TempFile.h"
 
 namespace {
-
-struct ToolRun {
-  int status;
-  std::string out;
-  std::string err;
-};
-
-ToolRun levelTool(const std::vector<std::string>& arguments) {
-  std::ostringstream out, err;
-  const int status = runLevelTool(arguments, out, err);
-  return {status, out.str(), err.str()};
-}
 
 // Two lists sharing one plain collectable: the protocol's small worked example.
 void writeSharedLists(const TempFile& path) {
@@ -42,8 +30,7 @@ void writeSharedLists(const TempFile& path) {
   top.insert(&first);
   top.insert(&second);
   top.insert(nullptr);
-  RWBinaryFile file(path.c_str(), "wb");
-  writeObject(file, &top);
+  LevelParts::writeLevel(path.c_str(), top);
 }
 
 }  // namespace
@@ -91,8 +78,7 @@ TEST(LevelFileReading, BytesInMemoryReadAsTheSameFileOnDisk) {
     FmScene scene;
     scene.setDuration(5.0f);
     scene.worker().addNode(new FmNode("rock", nullptr, -1.0f), nullptr);
-    RWBinaryFile file(path.c_str(), "wb");
-    writeObject(file, &scene);
+    LevelParts::writeLevel(path.c_str(), scene);
   }
   const LevelFile whole(path.bytes(), "level");
   ASSERT_TRUE(whole.ok()) << whole.problem();
@@ -184,8 +170,7 @@ TEST(LevelToolDump, PrintsAnimationAndGeometryFields) {
     top.insert(&rocket);
     top.insert(&flock);
     top.insert(&sea);
-    RWBinaryFile file(path.c_str(), "wb");
-    writeObject(file, &top);
+    LevelParts::writeLevel(path.c_str(), top);
   }
   const ToolRun run = levelTool({"dump", path.c_str()});
   EXPECT_EQ(run.status, 0) << run.err;

@@ -14,7 +14,6 @@
 #include <string>
 #include <vector>
 
-#include "DesignerCommands.h"
 #include "ExampleLevel.h"
 #include "FmAnimatedMesh.h"
 #include "FmMesh.h"
@@ -22,6 +21,7 @@
 #include "FmOpenGLTexture.h"
 #include "LevelFile.h"
 #include "LevelShot.h"
+#include "LevelToolRun.h"
 #include "ModelAssembler.h"
 #include "ModelReader.h"
 #include "SceneText.h"
@@ -31,18 +31,6 @@ namespace {
 
 // Debian's assimp-testmodels package.
 const std::filesystem::path models = "/usr/share/assimp/models";
-
-struct ToolRun {
-  int status;
-  std::string out;
-  std::string err;
-};
-
-ToolRun levelTool(const std::vector<std::string>& arguments) {
-  std::ostringstream out, err;
-  const int status = runDesignerTool(arguments, out, err);
-  return {status, out.str(), err.str()};
-}
 
 struct Counts {
   std::int64_t vertices = 0;

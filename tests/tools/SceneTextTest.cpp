@@ -23,10 +23,10 @@
 #include "FmScene.h"
 #include "FmTransformController.h"
 #include "LevelCommands.h"
+#include "LevelParts.h"
+#include "LevelToolRun.h"
 #include "MultiLevelWriter.h"
-#include "RWBinaryFile.h"
 #include "RWFactory.h"
-#include "RWObjectProtocol.h"
 #include "RWOrdered.h"
 #include "RecordLayouts.h"
 #include "SceneText.h"
@@ -36,18 +36,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using SceneText::Json;
-
-struct ToolRun {
-  int status;
-  std::string out;
-  std::string err;
-};
-
-ToolRun levelTool(const std::vector<std::string>& arguments) {
-  std::ostringstream out, err;
-  const int status = runLevelTool(arguments, out, err);
-  return {status, out.str(), err.str()};
-}
 
 std::vector<unsigned char> bytesOf(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
@@ -151,22 +139,7 @@ bool engineReads(const fs::path& scene) {
 }
 
 void writeScene(const fs::path& path, const RWCollectable& top) {
-  RWBinaryFile file(path.string().c_str(), "wb");
-  writeObject(file, &top);
-}
-
-FmObject* triangle(const char* name) {
-  auto* object = new FmObject(name, nullptr, -1.0f);
-  auto* frame = new FmMesh;
-  EXPECT_TRUE(frame->setVertices({1, 0, 0, 0, 1, 0, 0, 0, 1}));
-  object->setCurrentFrame(frame);
-  object->setVertexCount(3);
-  auto* faces = new RWOrdered;
-  auto* face = new FmFace;
-  face->setVertexIndex({0, 1, 2});
-  faces->append(face);
-  EXPECT_TRUE(object->setFaces(faces));
-  return object;
+  LevelParts::writeLevel(path.string(), top);
 }
 
 // A level with a keyed camera, a textured triangle with a face and a flock.
@@ -182,7 +155,7 @@ void writeTestLevel(const fs::path& path) {
   auto* stone = new FmOpenGLTexture("stone");
   EXPECT_TRUE(stone->setImage(2, 1, {1, 2, 3, 4, 5, 6, 7, 8}));
   scene.addTexture(stone);
-  FmObject* rock = triangle("rock");
+  FmObject* rock = LevelParts::triangles("rock", 1);
   rock->addTexture(stone);
   worker.addNode(rock, nullptr);
   auto* flock = new FmFlock;
@@ -279,10 +252,10 @@ TEST(SceneTextRoundTrip, TestLevelsAndLevelsOfSeveralPartsComeBackByteForByte) {
   ASSERT_TRUE(sky->setImage(1, 1, {9, 8, 7, 6}));
   shared.append(sky);
   FmScene first, second, third;
-  FmObject* seen = triangle("seen");
+  FmObject* seen = LevelParts::triangles("seen", 1);
   seen->addTexture(sky);
   first.worker().addNode(seen, nullptr);
-  second.worker().addNode(triangle("plain"), nullptr);
+  second.worker().addNode(LevelParts::triangles("plain", 1), nullptr);
   third.worker().addNode(new FmCamera("look", nullptr, -1.0f), nullptr);
   MultiLevelWriter writer(shared);
   writer.addLevel(first);
@@ -324,8 +297,8 @@ TEST(SceneTextRoundTrip, DumpedByNameTheFilesComeBackByteForByte) {
 
   // Two objects of one name are referred to by number.
   FmScene twins;
-  twins.worker().addNode(triangle("twin"), nullptr);
-  twins.worker().addNode(triangle("twin"), nullptr);
+  twins.worker().addNode(LevelParts::triangles("twin", 1), nullptr);
+  twins.worker().addNode(LevelParts::triangles("twin", 1), nullptr);
   writeScene(folder / "twins.zrw", twins);
   trip = roundTrip(folder / "twins.zrw", folder, true);
   ASSERT_TRUE(trip.built) << trip.problem;
