@@ -170,6 +170,8 @@ const std::filesystem::path duck = models / "Collada/duck.dae";
 const std::filesystem::path turningBox =
     models / "Collada/anims_with_full_rotations_between_keys.DAE";
 
+const std::filesystem::path capturedFigure = models / "BVH/01_01.bvh";
+
 const std::filesystem::path engine =
     models / "glTF2/2CylinderEngine-glTF-Binary/2CylinderEngine.glb";
 
@@ -315,6 +317,42 @@ TEST(ModelImport, NodeAnimationsBecomeTransformKeys) {
         node->controller()->rotation().hasKeys() && node->controller()->rotation().duration() > 0;
   }
   EXPECT_TRUE(keyed) << animated->name;
+}
+
+// A figure whose motion capture moves its root: the scale option moves the keyed
+// positions and leaves rotations and scales as they are.
+TEST(ModelImport, TheScaleOptionMovesKeyedPositionsOnly) {
+  const ImportedModel once = readModel(capturedFigure.string(), {});
+  ImportOptions doubled;
+  doubled.scale = 2.0f;
+  const ImportedModel twice = readModel(capturedFigure.string(), doubled);
+  ASSERT_EQ(twice.nodes.size(), once.nodes.size());
+  int movedKeys = 0;
+  int wrongKeys = 0;
+  for (std::size_t n = 0; n < once.nodes.size(); ++n) {
+    const ModelNode& one = once.nodes[n];
+    const ModelNode& two = twice.nodes[n];
+    ASSERT_EQ(two.positionKeys.size(), one.positionKeys.size()) << one.name;
+    ASSERT_EQ(two.rotationKeys.size(), one.rotationKeys.size()) << one.name;
+    ASSERT_EQ(two.scaleKeys.size(), one.scaleKeys.size()) << one.name;
+    for (std::size_t k = 0; k < one.positionKeys.size(); ++k) {
+      const auto& [time, position] = one.positionKeys[k];
+      if (position != FmPoint{}) ++movedKeys;
+      if (two.positionKeys[k].time != time || two.positionKeys[k].value != position * 2.0f) {
+        ++wrongKeys;
+      }
+    }
+    for (std::size_t k = 0; k < one.rotationKeys.size(); ++k) {
+      const FmQuat& a = one.rotationKeys[k].value;
+      const FmQuat& b = two.rotationKeys[k].value;
+      if (a.x != b.x || a.y != b.y || a.z != b.z || a.w != b.w) ++wrongKeys;
+    }
+    for (std::size_t k = 0; k < one.scaleKeys.size(); ++k) {
+      if (two.scaleKeys[k].value != one.scaleKeys[k].value) ++wrongKeys;
+    }
+  }
+  EXPECT_GT(movedKeys, 0);
+  EXPECT_EQ(wrongKeys, 0);
 }
 
 TEST(ModelImport, MorphAnimationsBecomeMeshFrames) {

@@ -337,18 +337,19 @@ private:
 
   void readNodeKeys(const aiNodeAnim& channel, ModelNode& node) const {
     const double ticks = ticksPerSecond(*scene_.mAnimations[0]);
-    for (unsigned k = 0; k < channel.mNumPositionKeys; ++k) {
-      const aiVectorKey& key = channel.mPositionKeys[k];
-      node.positionKeys.push_back(
-          {static_cast<float>(key.mTime / ticks), pointOf(key.mValue) * options_.scale});
-    }
-    for (unsigned k = 0; k < channel.mNumRotationKeys; ++k) {
-      const aiQuatKey& key = channel.mRotationKeys[k];
-      node.rotationKeys.push_back({static_cast<float>(key.mTime / ticks), quatOf(key.mValue)});
-    }
-    for (unsigned k = 0; k < channel.mNumScalingKeys; ++k) {
-      const aiVectorKey& key = channel.mScalingKeys[k];
-      node.scaleKeys.push_back({static_cast<float>(key.mTime / ticks), pointOf(key.mValue)});
+    const float scale = options_.scale;
+    appendKeys(channel.mPositionKeys, channel.mNumPositionKeys, ticks, node.positionKeys,
+               [scale](const aiVector3D& value) { return pointOf(value) * scale; });
+    appendKeys(channel.mRotationKeys, channel.mNumRotationKeys, ticks, node.rotationKeys, quatOf);
+    appendKeys(channel.mScalingKeys, channel.mNumScalingKeys, ticks, node.scaleKeys, pointOf);
+  }
+
+  // Appends the track's keys, their times turned from ticks into seconds.
+  template <typename Key, typename Value, typename Convert>
+  static void appendKeys(const Key* keys, unsigned count, double ticks,
+                         std::vector<ModelKey<Value>>& into, Convert convert) {
+    for (unsigned k = 0; k < count; ++k) {
+      into.push_back({static_cast<float>(keys[k].mTime / ticks), convert(keys[k].mValue)});
     }
   }
 
