@@ -11,12 +11,6 @@
 
 namespace {
 
-constexpr MessageRecord badTree{"zirrow", 0x3010, "[TREE] Node \"%s\": %s", 0};
-
-[[noreturn]] void raiseBadTree(const FmNode& node, const char* problem) {
-  rwRaise<RWInternalErr>(badTree, node.name().data(), problem);
-}
-
 [[noreturn]] void raiseWrongChild(const RWCollectable* object) {
   const RWCString className = object ? stringIdOf(object->classId()) : RWCString("nil");
   const auto classId = static_cast<unsigned short>(object ? object->classId() : 0);
@@ -38,6 +32,12 @@ bool nextIsBackReference(RWBinaryFile& file) {
 }
 
 }  // namespace
+
+constexpr MessageRecord badTree{"zirrow", 0x3010, "[TREE] Node \"%s\": %s", 0};
+
+void raiseBadTree(const FmNode& node, const char* problem) {
+  rwRaise<RWInternalErr>(badTree, node.name().data(), problem);
+}
 
 FmNode::FmNode() : children_(initialChildCapacity) {}
 

@@ -132,3 +132,7 @@ private:
   void checkChild(const RWCollectable* element) const;
   void destroyChildren();
 };
+
+// Raises RWInternalErr [TREE] naming the node and what is wrong with its part of the
+// tree, for a record that can't be taken as read.
+[[noreturn]] void raiseBadTree(const FmNode& node, const char* problem);

@@ -207,6 +207,12 @@ void FmObject::readFaces(RWBinaryFile& file, std::vector<RWCollectable*>& create
       const RWCollectable* refused = std::exchange(faces_, nullptr);
       raiseWrongClass(refused, "RWOrdered");
     }
+    // A list read before may still be in the middle of its own reading and take other
+    // elements after any check here; only another object's face list reads faces alone.
+    if (faces_ && !dynamic_cast<const FmTypedList<FmFace>*>(faces_)) {
+      faces_ = nullptr;
+      raiseBadTree(*this, "its faces are a list that was not read as faces");
+    }
     checkFaces();
     return;
   }

@@ -20,7 +20,6 @@
 
 namespace {
 
-constexpr MessageRecord badTree{"zirrow", 0x3010, "[TREE] Node \"%s\": %s", 0};
 constexpr std::int32_t lifetimeVersion = 100;
 // How long a knocked-out target coasts, and an explosion lives without an
 // animated texture to time it.
@@ -171,7 +170,7 @@ void FmRocket::readExplosion(RWBinaryFile& file) {
   try {
     readObject(file, &explosion_);
     if (isNew && explosion_ && explosion_->parent()) {
-      rwRaise<RWInternalErr>(badTree, explosion_->name().data(), "explosion template has a parent");
+      raiseBadTree(*explosion_, "explosion template has a parent");
     }
   } catch (...) {
     explosion_ = nullptr;

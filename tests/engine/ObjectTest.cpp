@@ -563,6 +563,18 @@ TEST(ObjectHostileRecords, AFaceReferenceThatIsNoListIsRefused) {
   EXPECT_NE(readHostile(r, read).find("[TYPE]"), std::string::npos);
 }
 
+// The list still being read, which holds no faces yet, would take the object itself.
+TEST(ObjectHostileRecords, FacesReferringToAListOfOtherThingsAreRefused) {
+  RecordBytes r;
+  r.u32(0x8888).u16(orderedId).u32(1);
+  objectRecord(
+      r, [](RecordBytes& f) { f.u16(reference).u32(1); }, 1);
+  std::unique_ptr<RWCollectable> read;
+  EXPECT_EQ(readHostile(r, read),
+            "[TREE] Node \"hostile\": its faces are a list that was not read as faces");
+  EXPECT_EQ(read, nullptr);
+}
+
 TEST(ObjectHostileRecords, ASharedFaceListHasOneOwner) {
   RecordBytes r = pairOfObjects([](RecordBytes& f) { f.u16(reference).u32(6); }, 1);
   std::unique_ptr<RWCollectable> read;
