@@ -213,7 +213,6 @@ void FmObject::readFaces(RWBinaryFile& file, std::vector<RWCollectable*>& create
       faces_ = nullptr;
       raiseBadTree(*this, "its faces are a list that was not read as faces");
     }
-    checkFaces();
     return;
   }
   auto* list = new FmTypedList<FmFace>(initialListCapacity);
@@ -222,17 +221,6 @@ void FmObject::readFaces(RWBinaryFile& file, std::vector<RWCollectable*>& create
   readObject(file, list);
   created.insert(created.end(), list->created().begin(), list->created().end());
   list->forgetCreated();
-}
-
-void FmObject::checkFaces() {
-  if (!faces_) return;
-  for (std::size_t i = 0; i < faces_->entryCount(); ++i) {
-    const RWCollectable* element = faces_->elementAt(i);
-    if (!isFaceOrNil(element)) {
-      faces_ = nullptr;
-      raiseWrongClass(element, "FmFace");
-    }
-  }
 }
 
 void FmObject::saveFields(RWBinaryFile& file) const {

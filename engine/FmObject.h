@@ -195,7 +195,6 @@ private:
   void readGeometry(RWBinaryFile& file);
   void readArrays(RWBinaryFile& file);
   void readFaces(RWBinaryFile& file, std::vector<RWCollectable*>& created);
-  void checkFaces();
   FmMesh* morphOutput();
   bool isAnimationFrame(const FmMesh* frame) const;
   void copyGeometryFrom(const FmObject& other);
